@@ -18,8 +18,8 @@ enum class ErrorDetail {
 };
 
 struct HandlerPolicy {
-  std::string_view module;                    // module name of the activity line
-  std::string_view type = "ERROR";            // entry type of the activity line
+  std::string_view module;          // module name of the activity line
+  std::string_view type = "ERROR";  // entry type of the activity line
   std::string_view message = "Exception Occured ";
   ErrorDetail detail = ErrorDetail::SystemText;
   bool writeLine = true;     // write the activity line at all

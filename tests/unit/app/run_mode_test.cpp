@@ -10,8 +10,8 @@ TEST(RunMode, OneArgumentIsReadLikeAtoiOtherwiseFullRun) {
     std::vector<std::string> args;
     int mode;
   } cases[] = {
-      {{}, 0},      {{"0"}, 0},         {{"1"}, 1},      {{"abc"}, 0},          {{"2"}, 2},
-      {{"-1"}, -1}, {{"1", "1"}, 0},    {{"1abc"}, 1},   {{" 1"}, 1},           {{"99999999999"}, 2147483647},
+      {{}, 0},      {{"0"}, 0},      {{"1"}, 1},    {{"abc"}, 0}, {{"2"}, 2},
+      {{"-1"}, -1}, {{"1", "1"}, 0}, {{"1abc"}, 1}, {{" 1"}, 1},  {{"99999999999"}, 2147483647},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseRunMode(c.args), c.mode) << ::testing::PrintToString(c.args);
 }

@@ -1,0 +1,24 @@
+// Where the agent lives: its registry key, installation path, registration
+// identifier, folders and INI file.
+#pragma once
+
+#include <string>
+
+#include "app/run_context.h"
+
+namespace velkor {
+
+// "SOFTWARE\Wow6432Node\ZOVEZO" when "Program Files (x86)" exists on the system drive, else
+// "SOFTWARE\ZOVEZO".
+std::string AgentKeyPathForThisSystem();
+bool HasProgramFilesX86();
+
+// Installation path and registration identifier (with the orvamobile.ini fallback).
+// False when no installation path was found: the run must end silently.
+bool ReadAgentLocations(RunContext& ctx);
+
+// Creates Nexagent\Config (every missing level) and fixes AgentIniPath; creates the log folders.
+void CreateConfigDirectory(RunContext& ctx);
+void CreateAppLogDirectory(const RunContext& ctx);
+
+}  // namespace velkor

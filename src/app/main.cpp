@@ -1,0 +1,14 @@
+// Velkor.exe: a run-once, windowless health monitor started by the agent.
+#include <windows.h>
+
+#include "app/guard.h"
+#include "app/startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  velkor::WinRunContext ctx;
+  try {
+    return velkor::Guarded(ctx, velkor::StandardHandler("WinMain"), [&] { return velkor::RunVelkor(ctx); });
+  } catch (const velkor::RunEnded& ended) {
+    return ended.exitCode;
+  }
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/run_context.h"
+
+namespace velkor {
+
+// Ends every other running copy of the program (any process whose executable
+// is named Velkor.exe, in any letter case). 0 when the process list was
+// walked, else the Windows error code of the failed snapshot.
+std::uint32_t KillPreviousInstances(RunContext& ctx);
+
+}  // namespace velkor

@@ -1,0 +1,20 @@
+// The run from start-up to its end: agent locations, logger, gates, and the
+// end of a completed run.
+#pragma once
+
+#include "app/win_run_context.h"
+
+namespace velkor {
+
+// The body of WinMain. Returns 1 when the run reaches its end; every early
+// stop ends through EndRun(0).
+int RunVelkor(WinRunContext& ctx);
+
+// Ends the run as a finished full run does: settlement unless a status was
+// reported, the daily re-emission, the final line, cleanup; returns 1.
+int FinishFullRun(WinRunContext& ctx);
+
+// Ends the run, as every early stop does: cleanup and exit code 0.
+[[noreturn]] void StopRun(WinRunContext& ctx);
+
+}  // namespace velkor

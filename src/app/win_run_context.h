@@ -1,0 +1,32 @@
+// The running program's RunContext: the loaded libraries, the activity log and
+// the status record, all released by ShutdownCleanup.
+#pragma once
+
+#include <optional>
+
+#include "app/run_context.h"
+#include "platform/handles.h"
+#include "report/activity_log.h"
+#include "report/status_file.h"
+
+namespace velkor {
+
+class WinRunContext final : public RunContext {
+ public:
+  void LogActivity(std::string_view module, std::string_view type, std::string_view message,
+                   std::string_view detail, std::string_view extra) override;
+  void ReportStatus(std::string_view description) override;
+  void FormatErrorText(std::uint32_t code) override;
+  std::uint32_t LastSystemError() const override;
+  void ShutdownCleanup() override;
+  void DebugTrace(std::string_view text) override;
+  LocalTime Now() override;
+
+  // The status record, present from its creation at start-up until ShutdownCleanup.
+  std::optional<StatusContext> status;
+  platform::Module loggerLibrary;
+  std::optional<ActivityLog> activityLog;
+  platform::Module parserLibrary;
+};
+
+}  // namespace velkor

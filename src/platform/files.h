@@ -1,0 +1,23 @@
+// Files and folders, narrow paths.
+#pragma once
+
+#include <string>
+
+namespace velkor::platform {
+
+// True when FindFirstFileA finds an entry for `path`.
+bool FileExists(const std::string& path);
+// One CreateDirectoryA call; an existing folder or a failure is not reported.
+void CreateOneDirectory(const std::string& path);
+// Creates every missing folder of `path` (a drive-rooted path); failures are ignored.
+void MakeDirectoryPath(const std::string& path);
+// MoveFileA; false when the move failed.
+bool MoveFileTo(const std::string& from, const std::string& to);
+// GetWindowsDirectoryA ("C:\\windows"); empty on failure.
+std::string WindowsDirectory();
+// ExpandEnvironmentStringsA into a buffer of `bufferSize` bytes; empty on failure.
+std::string ExpandEnvironment(const std::string& text, unsigned bufferSize = 1024);
+// GetShortPathNameA; empty on failure (a missing path fails).
+std::string ShortPathName(const std::string& path);
+
+}  // namespace velkor::platform

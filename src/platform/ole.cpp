@@ -1,0 +1,113 @@
+#include "platform/ole.h"
+
+#include <vector>
+
+namespace velkor::platform {
+
+std::wstring AnsiToWide(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), needed);
+  return wide;
+}
+
+std::string WideToAnsi(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string ansi(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), needed, nullptr, nullptr);
+  return ansi;
+}
+
+Bstr::Bstr(std::string_view ansi) {
+  const std::wstring wide = AnsiToWide(ansi);
+  value_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+Bstr& Bstr::operator=(Bstr&& other) noexcept {
+  if (this != &other) {
+    SysFreeString(value_);
+    value_ = std::exchange(other.value_, nullptr);
+  }
+  return *this;
+}
+
+std::string Bstr::ToAnsi() const { return BstrToAnsi(value_); }
+
+std::string BstrToAnsi(BSTR value) {
+  if (value == nullptr) return {};
+  return WideToAnsi(std::wstring_view(value, SysStringLen(value)));
+}
+
+Variant::Variant(std::string_view ansi) {
+  VariantInit(&value_);
+  Bstr text(ansi);
+  value_.vt = VT_BSTR;
+  value_.bstrVal = text.release();
+}
+
+Variant::Variant(long number) {
+  VariantInit(&value_);
+  value_.vt = VT_I4;
+  value_.lVal = number;
+}
+
+Variant::Variant(Variant&& other) noexcept {
+  value_ = other.value_;
+  VariantInit(&other.value_);
+}
+
+Variant& Variant::operator=(Variant&& other) noexcept {
+  if (this != &other) {
+    VariantClear(&value_);
+    value_ = other.value_;
+    VariantInit(&other.value_);
+  }
+  return *this;
+}
+
+std::string Variant::ToAnsi() const {
+  if (value_.vt == VT_BSTR) return BstrToAnsi(value_.bstrVal);
+  if (value_.vt == VT_EMPTY || value_.vt == VT_NULL) return {};
+  VARIANT copy;
+  VariantInit(&copy);
+  std::string text;
+  if (SUCCEEDED(VariantChangeType(&copy, const_cast<VARIANT*>(&value_), 0, VT_BSTR)))
+    text = BstrToAnsi(copy.bstrVal);
+  VariantClear(&copy);
+  return text;
+}
+
+SafeArray& SafeArray::operator=(SafeArray&& other) noexcept {
+  if (this != &other) {
+    if (value_ != nullptr) SafeArrayDestroy(value_);
+    value_ = std::exchange(other.value_, nullptr);
+  }
+  return *this;
+}
+
+SafeArray SafeArray::CreateVariantVector(ULONG count) {
+  SAFEARRAYBOUND bound{count, 0};
+  return SafeArray(SafeArrayCreate(VT_VARIANT, 1, &bound));
+}
+
+HRESULT GetVariantElement(SAFEARRAY* array, LONG index, Variant& out) {
+  return SafeArrayGetElement(array, &index, out.receive());
+}
+
+HRESULT PutVariantElement(SAFEARRAY* array, LONG index, const Variant& value) {
+  // SafeArrayPutElement copies the VARIANT; the caller keeps its own.
+  return SafeArrayPutElement(array, &index, const_cast<VARIANT*>(value.get()));
+}
+
+bool VectorBounds(SAFEARRAY* array, LONG& lower, LONG& upper) {
+  if (array == nullptr) return false;
+  return SUCCEEDED(SafeArrayGetLBound(array, 1, &lower)) && SUCCEEDED(SafeArrayGetUBound(array, 1, &upper));
+}
+
+}  // namespace velkor::platform

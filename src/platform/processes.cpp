@@ -1,0 +1,34 @@
+#include "platform/processes.h"
+
+#include <tlhelp32.h>
+#include <windows.h>
+
+#include "platform/handles.h"
+
+namespace velkor::platform {
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+std::uint32_t ForEachProcess(const std::function<void(std::uint32_t, const std::string&)>& visit) {
+  FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return GetLastError();
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    visit(entry.th32ProcessID, entry.szExeFile);
+    entry = PROCESSENTRY32{};
+    entry.dwSize = sizeof entry;
+  }
+  return 0;
+}
+
+void EndProcessIfRunning(std::uint32_t id) {
+  Handle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id));
+  if (!process) return;
+  DWORD code = 0;
+  if (GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE)
+    TerminateProcess(process.get(), STILL_ACTIVE);
+}
+
+}  // namespace velkor::platform

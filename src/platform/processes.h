@@ -1,0 +1,18 @@
+// The process list and ending other processes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velkor::platform {
+
+std::uint32_t CurrentProcessId();
+// Walks a snapshot of all processes, calling `visit` (id, executable file name)
+// for each. Returns 0, or the Windows error code when no snapshot could be taken.
+std::uint32_t ForEachProcess(const std::function<void(std::uint32_t id, const std::string& exeName)>& visit);
+// Ends the process `id` with exit code 259 when it can be opened and is still
+// running; anything that fails is passed over.
+void EndProcessIfRunning(std::uint32_t id);
+
+}  // namespace velkor::platform

@@ -1,0 +1,78 @@
+#include "platform/system.h"
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <cstdlib>
+
+namespace velkor::platform {
+
+namespace {
+SYSTEMTIME ToSystemTime(const LocalTime& t) {
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(t.year);
+  st.wMonth = static_cast<WORD>(t.month);
+  st.wDayOfWeek = static_cast<WORD>(t.dayOfWeek);
+  st.wDay = static_cast<WORD>(t.day);
+  st.wHour = static_cast<WORD>(t.hour);
+  st.wMinute = static_cast<WORD>(t.minute);
+  st.wSecond = static_cast<WORD>(t.second);
+  st.wMilliseconds = static_cast<WORD>(t.milliseconds);
+  return st;
+}
+}  // namespace
+
+LocalTime LocalNow() {
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  return LocalTime{st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
+                   st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+}
+
+std::string TwelveHourTime(const LocalTime& t) {
+  const SYSTEMTIME st = ToSystemTime(t);
+  char buffer[256] = {};
+  const int length = GetTimeFormatA(0x800, 0, &st, "hh':'mm':'ss tt", buffer, sizeof buffer);
+  return length > 0 ? std::string(buffer) : std::string();
+}
+
+std::string UserName() {
+  char buffer[1024] = {};
+  DWORD size = sizeof buffer;
+  return GetUserNameA(buffer, &size) ? std::string(buffer) : std::string();
+}
+
+std::uint32_t LastError() { return GetLastError(); }
+void SetLastErrorCode(std::uint32_t code) { SetLastError(code); }
+
+std::optional<std::string> SystemErrorText(std::uint32_t code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
+                                      code, 0x400, reinterpret_cast<char*>(&text), 0, nullptr);
+  if (length == 0 || text == nullptr) return std::nullopt;
+  std::string result(text, length);
+  LocalFree(text);
+  return result;
+}
+
+void DebugOutput(const std::string& text) { OutputDebugStringA(text.c_str()); }
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
+
+std::vector<std::string> CommandLineArguments() {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < __argc; ++i) arguments.emplace_back(__argv[i] != nullptr ? __argv[i] : "");
+  return arguments;
+}
+
+std::optional<std::string> HostNameFromWinsock() {
+  WSADATA data{};
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return std::nullopt;
+  char buffer[260] = {};
+  std::string name;
+  if (gethostname(buffer, sizeof buffer) == 0) name = buffer;
+  WSACleanup();
+  return name;
+}
+
+}  // namespace velkor::platform

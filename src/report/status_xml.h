@@ -1,0 +1,42 @@
+// The status file the agent posts: its name, its pieces and the stored
+// emission time. Texts are escaped so that any value gives well-formed XML;
+// ordinary values come out unchanged.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/local_time.h"
+
+namespace velkor {
+
+// "Y/M/D h:m:s" without leading zeros, as stored in MNTIME.
+std::string FormatMnTime(const LocalTime& t);
+
+struct CalendarDate {
+  int year = 0, month = 0, day = 0;
+  bool operator==(const CalendarDate&) const = default;
+};
+// The date of a stored MNTIME; none when the text does not start with three numbers.
+std::optional<CalendarDate> ParseMnTimeDate(const std::string& text);
+
+// "radedavivururaz_N_<regid>_velkor_<Y><M><D><h><m><s><ms>.txt", numbers without leading zeros.
+std::string StatusFileName(std::string_view regId, const LocalTime& t);
+
+// "&", "<" and ">" as entities.
+std::string EscapeXmlText(std::string_view text);
+// A CDATA section holding `text`; a "]]>" inside is split across two sections.
+std::string CdataSection(std::string_view text);
+
+// The description inside <edesc> for a stored STATUS and ERRORDESC.
+std::string EdescText(std::string_view status, std::string_view errorDesc);
+
+// The four pieces of the file, each written on its own (line feeds become CRLF in text mode).
+std::string StatusHeaderPiece(std::string_view regId, const LocalTime& t);
+std::string StatusBlockPiece(std::string_view status, std::string_view databaseName,
+                             std::string_view errorDesc);
+inline constexpr std::string_view kStatusFunctionPiece = "\n<szfunc funid=''><![CDATA[]]></szfunc>";
+inline constexpr std::string_view kStatusFooterPiece = "\n</radedavivururaz>";
+
+}  // namespace velkor
