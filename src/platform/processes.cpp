@@ -1,7 +1,8 @@
 #include "platform/processes.h"
 
-#include <tlhelp32.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include "platform/handles.h"
 
