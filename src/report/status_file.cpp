@@ -51,10 +51,12 @@ void EmitStatusFile(RunContext& ctx, StatusContext& status) {
 
 void ReportStatus(RunContext& ctx, StatusContext& status, std::string_view description) {
   ctx.ErrorReported = true;
+  // Stored as one line, so that the same failure compares equal on the next run.
+  const std::string text = SingleLineDescription(description);
   const std::string stored = ReadKey(status, "ERRORDESC", 512);
-  if (stored != Bounded(description, limits::kStatusDescriptionCompared)) {
+  if (stored != Bounded(text, limits::kStatusDescriptionCompared)) {
     WriteKey(status, "STATUS", "2");
-    WriteKey(status, "ERRORDESC", Bounded(description, limits::kLastErrorText));
+    WriteKey(status, "ERRORDESC", Bounded(text, limits::kLastErrorText));
     WriteKey(status, "WEBPOST", "TRUE");
     EmitStatusFile(ctx, status);
   }

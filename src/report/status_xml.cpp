@@ -6,6 +6,22 @@
 
 namespace velkor {
 
+std::string SingleLineDescription(std::string_view description) {
+  while (!description.empty() && (description.back() == '\r' || description.back() == '\n'))
+    description.remove_suffix(1);
+  std::string line;
+  line.reserve(description.size());
+  for (std::size_t i = 0; i < description.size(); ++i) {
+    const char c = description[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+    } else if (c == '\n' || i + 1 == description.size() || description[i + 1] != '\n') {
+      line += ' ';
+    }
+  }
+  return line;
+}
+
 std::string FormatMnTime(const LocalTime& t) {
   char buffer[96];
   std::snprintf(buffer, sizeof buffer, "%d/%d/%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute,

@@ -11,6 +11,10 @@
 
 namespace velkor {
 
+// A status description as one line: an INI value cannot hold line breaks, so
+// trailing ones (system error texts end with CRLF) go and inner ones become a blank.
+std::string SingleLineDescription(std::string_view description);
+
 // "Y/M/D h:m:s" without leading zeros, as stored in MNTIME.
 std::string FormatMnTime(const LocalTime& t);
 

@@ -1,0 +1,41 @@
+#!/bin/sh
+# Builds Velkor and runs it once on the bundled sandbox: a simulated agent
+# installation in a private Wine prefix (build/demo/wineprefix). Shows what the
+# run left behind: the activity log, the VELKOR section of the agent INI file
+# and the status files in DevadEZ. Run it again to see a second run (which
+# emits no status file when nothing changed); DEMO_FRESH=1 starts over.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/ensure-deps.sh
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j2 --target Velkor TalLogger >/dev/null
+
+DEMO="$PWD/build/demo"
+[ "${DEMO_FRESH:-0}" = 1 ] && rm -rf "$DEMO"
+VELKOR_WINEPREFIX="$DEMO/wineprefix"; . scripts/wine-prefix.sh
+trap wine_stop EXIT
+
+sh sandbox/setup.sh "$PWD/build/windows/bin" "$WINEPREFIX"
+
+AGENT="$WINEPREFIX/drive_c/Program Files (x86)/ZOVEZO"
+printf '%s\n' "== Running Velkor.exe (agent folder C:\\Program Files (x86)\\ZOVEZO\\)"
+set +e
+(cd "$AGENT/Nexagent" && "$WINE" ./Velkor.exe </dev/null >/dev/null 2>&1)
+code=$?
+set -e
+echo "exit code: $code"
+echo
+printf '%s\n' "== Activity log (Nexagent\\ApplicationLog\\Velkor\\velkor.txt)"
+cat "$AGENT/Nexagent/ApplicationLog/Velkor/velkor.txt"
+echo
+printf '%s\n' "== Agent INI file (Nexagent\\Config\\Velkor.ini)"
+tr -d '\r' < "$AGENT/Nexagent/Config/Velkor.ini"
+echo
+printf '%s\n' "== Status files (DevadEZ\\)"
+for f in "$AGENT/DevadEZ"/*; do
+  [ -e "$f" ] || { echo "(none)"; break; }
+  echo "-- $(basename "$f")"
+  tr -d '\r' < "$f"
+  echo
+done

@@ -1,0 +1,158 @@
+#include "support/sandbox.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "platform/handles.h"
+#include "platform/ini.h"
+
+namespace fs = std::filesystem;
+
+namespace velkor::e2e {
+
+namespace {
+
+constexpr char kAgentKey[] = "SOFTWARE\\ZOVEZO";
+
+std::string CurrentTestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : "adhoc";
+  std::replace(name.begin(), name.end(), '/', '_');
+  return name;
+}
+
+void SetOrDeleteValue(HKEY key, const char* name, const std::optional<std::string>& value) {
+  if (value)
+    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                   static_cast<DWORD>(value->size() + 1));
+  else
+    RegDeleteValueA(key, name);
+}
+
+}  // namespace
+
+Sandbox::Sandbox() {
+  installationPath_ = "C:\\velkor-e2e\\" + CurrentTestName() + "\\";
+  programFolder_ = installationPath_ + "Nexagent\\";
+  std::error_code ignored;
+  fs::remove_all(installationPath_, ignored);
+  fs::create_directories(installationPath_);
+}
+
+Sandbox::~Sandbox() = default;
+
+std::string Sandbox::BinFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path().string() + "\\";
+}
+
+void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
+                             const std::optional<std::string>& regId) {
+  platform::RegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                            nullptr, key.receive(), nullptr),
+            ERROR_SUCCESS);
+  SetOrDeleteValue(key.get(), "InstallationPath", installationPath);
+  SetOrDeleteValue(key.get(), "REGID", regId);
+}
+
+void Sandbox::InstallProgram(bool withLogger) {
+  fs::create_directories(programFolder_);
+  std::vector<std::string> files = {"Velkor.exe"};
+  if (withLogger) files.push_back("TalLogger.dll");
+  for (const auto& file : files)
+    fs::copy_file(BinFolder() + file, programFolder_ + file, fs::copy_options::overwrite_existing);
+}
+
+Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {
+  const std::string exe = programFolder_ + exeName;
+  std::string commandLine = "\"" + exe + "\"";
+  for (const auto& argument : arguments) commandLine += " " + argument;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, programFolder_.c_str(),
+                      &startup, &info))
+    throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(GetLastError()));
+  platform::Handle process(info.hProcess);
+  platform::Handle thread(info.hThread);
+  if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 99);
+    throw std::runtime_error("Velkor.exe did not end within a minute");
+  }
+  Run run;
+  GetExitCodeProcess(process.get(), &run.exitCode);
+  return run;
+}
+
+std::string Sandbox::IniValue(const std::string& key, const std::string& section) const {
+  return platform::IniReadString(AgentIniPath(), section, key, "<absent>", 2048);
+}
+
+void Sandbox::SetIniValue(const std::string& key, const std::string& value, const std::string& section) const {
+  fs::create_directories(fs::path(AgentIniPath()).parent_path());
+  platform::IniWrite(AgentIniPath(), section, key, value);
+}
+
+std::vector<LogEntry> Sandbox::LogEntries() const {
+  std::vector<LogEntry> entries;
+  std::istringstream lines(ReadWholeFile(ActivityLogPath()));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("#Fields:", 0) == 0) continue;
+    std::vector<std::string> fields;
+    std::string::size_type start = 0;
+    for (std::string::size_type tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+      fields.push_back(line.substr(start, tab - start));
+    fields.push_back(line.substr(start));
+    fields.resize(7);
+    entries.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]});
+  }
+  return entries;
+}
+
+std::vector<std::string> Sandbox::LogMessages() const {
+  std::vector<std::string> messages;
+  for (const auto& entry : LogEntries()) messages.push_back(entry.message);
+  return messages;
+}
+
+std::vector<std::string> Sandbox::StatusFiles() const {
+  std::vector<std::pair<fs::file_time_type, std::string>> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(DevadEZ(), error))
+    found.emplace_back(entry.last_write_time(), entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> names;
+  for (auto& file : found) names.push_back(std::move(file.second));
+  return names;
+}
+
+std::vector<std::string> Sandbox::AllFiles() const {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(installationPath_))
+    if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), installationPath_).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string Sandbox::ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+void Sandbox::WriteWholeFile(const std::string& path, const std::string& content) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+}  // namespace velkor::e2e

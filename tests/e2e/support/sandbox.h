@@ -1,0 +1,61 @@
+// A simulated agent installation for end-to-end runs of Velkor.exe under Wine:
+// a fresh folder under C:\velkor-e2e, the agent's registry key pointing at it,
+// the program and the stand-in libraries copied in, and readers for what the
+// run leaves behind.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velkor::e2e {
+
+// One activity-log entry split at its tabs.
+struct LogEntry {
+  std::string stamp, user, module, type, message, detail, extra;
+};
+
+class Sandbox {
+ public:
+  // A fresh installation folder named after the running test.
+  Sandbox();
+  ~Sandbox();
+
+  // Writes (or with nullopt removes) the agent key's values.
+  void SetAgentValues(const std::optional<std::string>& installationPath, const std::optional<std::string>& regId);
+  // Copies Velkor.exe and the stand-in libraries into the program folder.
+  void InstallProgram(bool withLogger = true);
+
+  struct Run {
+    unsigned long exitCode = 0;
+  };
+  // Runs the program folder's `exeName` with `arguments`, waiting for its end.
+  Run RunVelkor(const std::vector<std::string>& arguments = {}, const std::string& exeName = "Velkor.exe") const;
+
+  const std::string& InstallationPath() const { return installationPath_; }  // ends with a backslash
+  const std::string& ProgramFolder() const { return programFolder_; }
+  std::string AgentIniPath() const { return installationPath_ + "Nexagent\\Config\\Velkor.ini"; }
+  std::string ActivityLogPath() const { return installationPath_ + "nexagent\\ApplicationLog\\Velkor\\velkor.txt"; }
+  std::string DevadEZ() const { return installationPath_ + "DevadEZ\\"; }
+
+  std::string IniValue(const std::string& key, const std::string& section = "VELKOR") const;
+  void SetIniValue(const std::string& key, const std::string& value, const std::string& section = "VELKOR") const;
+  std::vector<LogEntry> LogEntries() const;
+  // Messages of the log entries, in order.
+  std::vector<std::string> LogMessages() const;
+  // Names of the files in DevadEZ, oldest first.
+  std::vector<std::string> StatusFiles() const;
+  // Every file below the installation folder, relative to it.
+  std::vector<std::string> AllFiles() const;
+
+  // The folder holding the test programs and the built binaries.
+  static std::string BinFolder();
+  static std::string ReadWholeFile(const std::string& path);
+  static void WriteWholeFile(const std::string& path, const std::string& content);
+
+ private:
+  std::string installationPath_;
+  std::string programFolder_;
+};
+
+}  // namespace velkor::e2e
