@@ -1,0 +1,47 @@
+#include "hostchecks/os_version.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace velkor {
+namespace {
+
+struct VersionCase {
+  const char* read;
+  bool supported;
+  const char* recorded;
+};
+
+TEST(OSVersion, OnlyExactSupportedVersionsPassAndSixSeriesBecomesSixZero) {
+  const std::vector<VersionCase> cases = {
+      {"5.0", true, "5.0"},  {"5.2", true, "5.2"},    {"6.0", true, "6.0"},    {"6.1", true, "6.0"},
+      {"6.2", true, "6.0"},  {"6.3", true, "6.0"},    {"5.1", false, "5.1"},   {"10.0", false, "10.0"},
+      {"6.4", false, "6.4"}, {"5.0 ", false, "5.0 "}, {" 5.2", false, " 5.2"}, {"6", false, "6"},
+      {"", false, ""},       {"6.10", false, "6.10"},
+  };
+  for (const auto& c : cases) {
+    std::string version = c.read;
+    EXPECT_EQ(NormaliseOSVersion(version), c.supported) << '"' << c.read << '"';
+    EXPECT_EQ(version, c.recorded) << '"' << c.read << '"';
+  }
+}
+
+TEST(OSVersion, SupportToolsAreKnownOnlyOnFiveZeroAndFiveTwo) {
+  EXPECT_EQ(SupportToolsDisplayName("5.0"), "Windows 2000 Support Tools");
+  EXPECT_EQ(SupportToolsDisplayName("5.2"), "Windows Support Tools");
+  EXPECT_TRUE(SupportToolsDisplayName("6.0").empty());
+  EXPECT_TRUE(SupportToolsDisplayName("").empty());
+  EXPECT_EQ(SupportToolsProductKey("5.0"),
+            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+            "DC5632422F082D1189A9000CF497879A");
+  EXPECT_EQ(SupportToolsProductKey("5.2"),
+            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+            "DCB0F70FD6C59944F950E67D7470A827");
+  EXPECT_TRUE(SupportToolsProductKey("6.0").empty());
+  EXPECT_TRUE(SupportToolsProductKey("5.2 ").empty());
+}
+
+}  // namespace
+}  // namespace velkor
