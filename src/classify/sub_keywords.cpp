@@ -1,0 +1,28 @@
+#include "classify/sub_keywords.h"
+
+#include "app/guard.h"
+#include "classify/phrase_tables.h"
+
+namespace velkor {
+
+int SubKeyWords(RunContext& ctx, std::string_view keyword, PhraseList& out) {
+  constexpr HandlerPolicy kPolicy{"SubKeyWords", "ERROR", "Exception Occured", ErrorDetail::SystemText, true,
+                                  false,         true};
+  return Guarded(ctx, kPolicy, [&] {
+    for (const tables::SubKeywordList& list : tables::SubKeywordLists()) {
+      if (list.keyword == keyword) return AssignPhrases(list.phrases, out);
+    }
+    return 0;
+  });
+}
+
+int SubKeyWordstoSearch(RunContext& ctx, int selector, PhraseList& out) {
+  constexpr HandlerPolicy kPolicy{
+      "SubKeyWordstoSearch", "ERROR", "Exception Occured ", ErrorDetail::SystemText, true, false, true};
+  return Guarded(ctx, kPolicy, [&] {
+    if (selector != 1) return 0;
+    return AssignPhrases(tables::QuickRunConnectivitySubKeywords(), out);
+  });
+}
+
+}  // namespace velkor
