@@ -1,0 +1,35 @@
+// The rules that run across conditions once all tools of a database have been
+// evaluated: dependent conditions are cleared, groups of conditions merge
+// into one, and closing conditions are derived from their failures.
+#pragma once
+
+#include "app/run_context.h"
+#include "classify/condition_slots.h"
+
+namespace velkor {
+
+inline constexpr int kDependencyRuleCount = 14;
+inline constexpr int kCombinedDnsSlot = 135;
+inline constexpr int kCombinedReplicationEventSlot = 136;
+
+// Runs the dependency rules 0 to 13 in order: a rule whose parent slot holds
+// "1" when the rule is reached clears its dependent slots.
+void CheckDependecy(RunContext& ctx, ConditionSlots& statusSlots);
+
+// Stores "0" in every dependent slot of `rule`; a rule outside 0 to 13 does nothing.
+void UpdateStatusWithDependecy(RunContext& ctx, int rule, ConditionSlots& statusSlots);
+
+// Two or more flagged replication-event conditions become the one combined condition.
+void CheckKCCTest(RunContext& ctx, ConditionSlots& statusSlots);
+
+// Two or more flagged DNS conditions become the one combined condition.
+void CheckMultipleDNSTest(RunContext& ctx, ConditionSlots& statusSlots);
+
+// Derives the sixteen closing conditions (status "1" where the failure is not
+// flagged, "0" where it is) with their error codes, using the time-service
+// state and text of the context, and logs each one.
+void CheckClosingConditons(RunContext& ctx, const ConditionSlots& statusSlots,
+                           const ConditionSlots& errorCodeSlots, ConditionSlots& closingStatusSlots,
+                           ConditionSlots& closingErrorCodeSlots);
+
+}  // namespace velkor
