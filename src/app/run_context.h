@@ -44,6 +44,7 @@ class RunContext {
   std::string ActivityLogPath;
   std::string LastErrorText;
   std::string ToolOutputPath;
+  std::string DailyResultLogPath;  // empty when no daily result log can be written
   std::string DatabaseName;
   std::string OSVersion;
   std::string TimeServiceText = "0";

@@ -3,9 +3,10 @@
 // narrow texts (system code page) become wide ones and back.
 #pragma once
 
+#include <windows.h>
+// After windows.h, which they need.
 #include <oaidl.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <string>
 #include <string_view>

@@ -76,3 +76,13 @@ std::optional<std::string> HostNameFromWinsock() {
 }
 
 }  // namespace velkor::platform
+
+namespace velkor::platform {
+
+std::string ComputerName() {
+  char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = sizeof buffer;
+  return GetComputerNameA(buffer, &size) ? std::string(buffer, size) : std::string();
+}
+
+}  // namespace velkor::platform

@@ -27,5 +27,7 @@ std::vector<std::string> CommandLineArguments();
 // The host name as gethostname gives it, with Winsock 2.2 started around the call; none when Winsock cannot
 // start.
 std::optional<std::string> HostNameFromWinsock();
+// GetComputerNameA; empty on failure.
+std::string ComputerName();
 
 }  // namespace velkor::platform

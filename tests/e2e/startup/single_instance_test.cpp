@@ -1,7 +1,6 @@
 // A new run ends every earlier copy of the program that still runs.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 
@@ -16,14 +15,16 @@ platform::Handle StartSleeper(const std::string& path) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
+  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info))
     return {};
   CloseHandle(info.hThread);
   return platform::Handle(info.hProcess);
 }
 
-bool HasEnded(const platform::Handle& process) { return WaitForSingleObject(process.get(), 3000) == WAIT_OBJECT_0; }
+bool HasEnded(const platform::Handle& process) {
+  return WaitForSingleObject(process.get(), 3000) == WAIT_OBJECT_0;
+}
 
 TEST(SingleInstance, ARunningCopyInAnyLetterCaseIsEndedAndOtherProgramsAreNot) {
   Sandbox box;

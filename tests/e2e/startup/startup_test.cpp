@@ -69,7 +69,8 @@ TEST_F(StartUp, LogLinesCarryDateTwelveHourTimeUserModuleAndUpperCasedType) {
   box.RunVelkor();
   const auto entries = box.LogEntries();
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_TRUE(std::regex_match(entries[0].stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
+  EXPECT_TRUE(
+      std::regex_match(entries[0].stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
       << entries[0].stamp;
   EXPECT_FALSE(entries[0].user.empty());
   EXPECT_EQ(entries[0].module, "WinMain");
@@ -86,7 +87,8 @@ TEST_F(StartUp, FieldLineIsWrittenOnceAndAgainAfterTheLogIsRemoved) {
   const auto fieldLines = [&] {
     const std::string log = Sandbox::ReadWholeFile(box.ActivityLogPath());
     std::size_t count = 0;
-    for (std::size_t at = log.find("#Fields:"); at != std::string::npos; at = log.find("#Fields:", at + 1)) ++count;
+    for (std::size_t at = log.find("#Fields:"); at != std::string::npos; at = log.find("#Fields:", at + 1))
+      ++count;
     return count;
   };
   box.RunVelkor();
@@ -119,7 +121,8 @@ TEST_F(StartUp, InvalidArgumentsWriteTheFourLinesAndStop) {
 
 TEST_F(StartUp, RegIdFallsBackToOrvamobileIni) {
   box.SetAgentValues(box.InstallationPath(), std::nullopt);
-  Sandbox::WriteWholeFile(box.InstallationPath() + "orvamobile.ini", "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
+  Sandbox::WriteWholeFile(box.InstallationPath() + "orvamobile.ini",
+                          "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   ASSERT_EQ(box.StatusFiles().size(), 1u);
   EXPECT_THAT(box.StatusFiles()[0], ::testing::StartsWith("radedavivururaz_N_FALLBACK7_velkor_"));

@@ -59,7 +59,8 @@ TEST_F(Status, FileIsByteExactAndNamedAfterItsEmissionTime) {
   const std::string name = box.StatusFiles()[0];
   const std::string mntime = box.IniValue("MNTIME");
   std::smatch stored;
-  ASSERT_TRUE(std::regex_match(mntime, stored, std::regex(R"((\d{4})/(\d+)/(\d+) (\d+):(\d+):(\d+))"))) << mntime;
+  ASSERT_TRUE(std::regex_match(mntime, stored, std::regex(R"((\d{4})/(\d+)/(\d+) (\d+):(\d+):(\d+))")))
+      << mntime;
   // No leading zeros anywhere; the name ends with the milliseconds.
   const std::string digits = stored[1].str() + stored[2].str() + stored[3].str() + stored[4].str() +
                              stored[5].str() + stored[6].str();
@@ -87,8 +88,8 @@ TEST_F(Status, DailyReEmissionComparesTheWholeDate) {
   EXPECT_THAT(box.StatusFiles(), SizeIs(1));
 
   // The same day of the month, a year earlier: another day, so the status is sent again.
-  box.SetIniValue("MNTIME", std::to_string(std::stoi(parts[1]) - 1) + "/" + parts[2].str() + "/" + parts[3].str() +
-                                " 1:2:3");
+  box.SetIniValue("MNTIME", std::to_string(std::stoi(parts[1]) - 1) + "/" + parts[2].str() + "/" +
+                                parts[3].str() + " 1:2:3");
   box.RunVelkor();
   ASSERT_THAT(box.StatusFiles(), SizeIs(2));
   EXPECT_THAT(Newest(), HasSubstr("<status>0</status>"));

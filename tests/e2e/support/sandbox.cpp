@@ -1,5 +1,6 @@
 #include "support/sandbox.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <gtest/gtest.h>
 
 #include "platform/handles.h"
 #include "platform/ini.h"
@@ -79,8 +78,8 @@ Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, programFolder_.c_str(),
-                      &startup, &info))
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      programFolder_.c_str(), &startup, &info))
     throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(GetLastError()));
   platform::Handle process(info.hProcess);
   platform::Handle thread(info.hThread);
@@ -97,7 +96,8 @@ std::string Sandbox::IniValue(const std::string& key, const std::string& section
   return platform::IniReadString(AgentIniPath(), section, key, "<absent>", 2048);
 }
 
-void Sandbox::SetIniValue(const std::string& key, const std::string& value, const std::string& section) const {
+void Sandbox::SetIniValue(const std::string& key, const std::string& value,
+                          const std::string& section) const {
   fs::create_directories(fs::path(AgentIniPath()).parent_path());
   platform::IniWrite(AgentIniPath(), section, key, value);
 }

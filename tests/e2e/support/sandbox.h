@@ -22,7 +22,8 @@ class Sandbox {
   ~Sandbox();
 
   // Writes (or with nullopt removes) the agent key's values.
-  void SetAgentValues(const std::optional<std::string>& installationPath, const std::optional<std::string>& regId);
+  void SetAgentValues(const std::optional<std::string>& installationPath,
+                      const std::optional<std::string>& regId);
   // Copies Velkor.exe and the stand-in libraries into the program folder.
   void InstallProgram(bool withLogger = true);
 
@@ -30,16 +31,20 @@ class Sandbox {
     unsigned long exitCode = 0;
   };
   // Runs the program folder's `exeName` with `arguments`, waiting for its end.
-  Run RunVelkor(const std::vector<std::string>& arguments = {}, const std::string& exeName = "Velkor.exe") const;
+  Run RunVelkor(const std::vector<std::string>& arguments = {},
+                const std::string& exeName = "Velkor.exe") const;
 
   const std::string& InstallationPath() const { return installationPath_; }  // ends with a backslash
   const std::string& ProgramFolder() const { return programFolder_; }
   std::string AgentIniPath() const { return installationPath_ + "Nexagent\\Config\\Velkor.ini"; }
-  std::string ActivityLogPath() const { return installationPath_ + "nexagent\\ApplicationLog\\Velkor\\velkor.txt"; }
+  std::string ActivityLogPath() const {
+    return installationPath_ + "nexagent\\ApplicationLog\\Velkor\\velkor.txt";
+  }
   std::string DevadEZ() const { return installationPath_ + "DevadEZ\\"; }
 
   std::string IniValue(const std::string& key, const std::string& section = "VELKOR") const;
-  void SetIniValue(const std::string& key, const std::string& value, const std::string& section = "VELKOR") const;
+  void SetIniValue(const std::string& key, const std::string& value,
+                   const std::string& section = "VELKOR") const;
   std::vector<LogEntry> LogEntries() const;
   // Messages of the log entries, in order.
   std::vector<std::string> LogMessages() const;

@@ -6,8 +6,8 @@ namespace velkor {
 namespace {
 
 TEST(ActivityLine, SevenTabSeparatedFieldsEndingInOneLineFeed) {
-  EXPECT_EQ(ComposeActivityLine("2014-03-07", "09:05:02 PM", "svc", "WinMain", "Info", "Main Function Started", "",
-                                ""),
+  EXPECT_EQ(ComposeActivityLine("2014-03-07", "09:05:02 PM", "svc", "WinMain", "Info",
+                                "Main Function Started", "", ""),
             "2014-03-07 09:05:02 PM\tsvc\tWinMain\tINFO\tMain Function Started\t\t\n");
   // Fields go in as they are: a system text keeps its CRLF inside the line.
   EXPECT_EQ(ComposeActivityLine("d", "t", "u", "m", "ERROR", "Exception Occured ", "Access denied.\r\n", "x"),

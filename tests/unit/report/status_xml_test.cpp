@@ -6,8 +6,10 @@ namespace velkor {
 namespace {
 
 TEST(StatusXml, FileNameHasNoLeadingZeros) {
-  EXPECT_EQ(StatusFileName("R", LocalTime{2014, 3, 5, 7, 21, 5, 2, 45}), "radedavivururaz_N_R_velkor_201437215245.txt");
-  EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}), "radedavivururaz_N_R_velkor_2015111234.txt");
+  EXPECT_EQ(StatusFileName("R", LocalTime{2014, 3, 5, 7, 21, 5, 2, 45}),
+            "radedavivururaz_N_R_velkor_201437215245.txt");
+  EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
+            "radedavivururaz_N_R_velkor_2015111234.txt");
   // 11 January and 1 November give the same digits.
   EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 0, 11, 1, 2, 3, 4}),
             StatusFileName("R", LocalTime{2015, 11, 0, 1, 1, 2, 3, 4}));
@@ -16,7 +18,8 @@ TEST(StatusXml, FileNameHasNoLeadingZeros) {
 TEST(StatusXml, MnTimeIsYearFirstWithoutLeadingZerosAndTheHeaderMonthFirst) {
   const LocalTime t{2014, 3, 5, 7, 21, 5, 2, 45};
   EXPECT_EQ(FormatMnTime(t), "2014/3/7 21:5:2");
-  EXPECT_EQ(StatusHeaderPiece("R1", t), "<radedavivururaz>\n<regid>R1</regid>\n<mntime>3/7/2014 21:5:2</mntime>");
+  EXPECT_EQ(StatusHeaderPiece("R1", t),
+            "<radedavivururaz>\n<regid>R1</regid>\n<mntime>3/7/2014 21:5:2</mntime>");
 }
 
 TEST(StatusXml, DescriptionDependsOnTheStoredStatus) {

@@ -1,0 +1,39 @@
+#include "report/daily_result_line.h"
+
+#include <cstdio>
+
+namespace velkor {
+
+std::string DailyResultFolder(std::string_view installationPath, std::string_view databaseName,
+                              std::string_view hostName, const LocalTime& t) {
+  char month[32];
+  std::snprintf(month, sizeof month, "%04d%02d", t.year, t.month);
+  std::string folder(installationPath);
+  folder.append("Nexagent\\DataDirectory\\").append(databaseName).append("\\").append(hostName);
+  folder.append("\\").append(month).append("\\velkor");
+  return folder;
+}
+
+std::string DailyResultFile(std::string_view folder, const LocalTime& t) {
+  char name[48];
+  std::snprintf(name, sizeof name, "\\velkor_%04d%02d%02d.Log", t.year, t.month, t.day);
+  return std::string(folder) + name;
+}
+
+std::string DailyResultEntry(const LocalTime& t, std::string_view functionName, std::string_view keyword,
+                             int status) {
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  std::string line(stamp);
+  line.append("\t")
+      .append(functionName)
+      .append("\t")
+      .append(keyword)
+      .append("\t")
+      .append(std::to_string(status));
+  line.push_back('\n');
+  return line;
+}
+
+}  // namespace velkor

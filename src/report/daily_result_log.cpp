@@ -1,0 +1,48 @@
+#include "report/daily_result_log.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "app/text_limits.h"
+#include "hostchecks/host_checks.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "report/daily_result_line.h"
+
+namespace velkor {
+
+namespace {
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+}  // namespace
+
+void SetDailyResultLogPath(RunContext& ctx) {
+  ReadHostName(ctx);
+  const LocalTime now = ctx.Now();
+  // Never outside the installation folder: an empty host name would put the
+  // file in the root of the current drive.
+  const std::string host =
+      ctx.HostName.empty() ? Bounded(platform::ComputerName(), limits::kHostName) : ctx.HostName;
+  if (host.empty()) {
+    ctx.DailyResultLogPath.clear();
+    return;
+  }
+  const std::string folder = DailyResultFolder(ctx.InstallationPath, ctx.DatabaseName, host, now);
+  if (!platform::FileExists(folder)) platform::MakeDirectoryPath(folder);
+  ctx.DailyResultLogPath = DailyResultFile(folder, now);
+}
+
+void AppendDailyResult(RunContext& ctx, std::string_view functionName, std::string_view keyword, int status) {
+  if (ctx.DailyResultLogPath.empty()) return;
+  const LocalTime now = ctx.Now();
+  const bool existed = platform::FileExists(ctx.DailyResultLogPath);
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ctx.DailyResultLogPath.c_str(), "a"));
+  if (!file) return;
+  const std::string entry = DailyResultEntry(now, functionName, keyword, status);
+  if (!existed) std::fputs(std::string(kDailyResultHeader).c_str(), file.get());
+  std::fwrite(entry.data(), 1, entry.size(), file.get());
+  std::fflush(file.get());
+}
+
+}  // namespace velkor

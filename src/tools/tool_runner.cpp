@@ -1,0 +1,129 @@
+#include "tools/tool_runner.h"
+
+#include <stdexcept>
+
+#include "app/guard.h"
+#include "app/text_limits.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "tools/tool_kinds.h"
+
+namespace velkor {
+
+namespace {
+
+const HandlerPolicy kExecuteExeHandler{
+    "ExecuteEXE", "ERROR", "Exception occured in ExecuteEXE Failed", ErrorDetail::None, true, false, true};
+const HandlerPolicy kParseFromFileHandler{
+    "ParseFromFile", "ERROR", "Exception occured in lpNexParseFile  Failed", ErrorDetail::None, true,
+    false,           true};
+
+// The component's error texts are read into 256-byte buffers.
+constexpr std::size_t kComponentErrorText = 255;
+
+std::string ErrorTextOf(const platform::Variant& result) {
+  return Bounded(result.ToAnsi(), kComponentErrorText);
+}
+
+// The arguments of one str_nexexecute call; the result is shared by all attempts.
+class ExecuteCall {
+ public:
+  ExecuteCall(const std::string& parameters, const std::string& outputFile)
+      : parameters_(parameters),
+        yes_("yes"),
+        empty_(""),
+        one_("1"),
+        two_("2"),
+        output_(outputFile),
+        no_("no") {}
+
+  int Run(NexExecuteFn execute, const std::string& command) {
+    platform::Variant commandArgument(command);
+    return execute(commandArgument.get(), parameters_.get(), yes_.get(), empty_.get(), one_.get(), two_.get(),
+                   output_.get(), no_.get(), result_.get());
+  }
+  bool Succeeded() const { return result_.IsEmpty(); }
+  const platform::Variant& Result() const { return result_; }
+
+ private:
+  platform::Variant parameters_, yes_, empty_, one_, two_, output_, no_, result_;
+};
+
+}  // namespace
+
+int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
+               const std::string& parameters, int kind, std::string& errorText) {
+  return Guarded(ctx, kExecuteExeHandler, [&]() -> int {
+    if (parser.execute == nullptr) throw std::runtime_error("str_nexexecute is not loaded");
+    ExecuteCall call(parameters, ctx.ToolOutputPath);
+
+    ctx.DebugTrace("1st Call to gpotool");
+    int value = call.Run(parser.execute, command);
+    if (call.Succeeded()) {
+      ctx.LogActivity("ExecuteExe", "INFO", "lpNexExecute  Success",
+                      "lpNexExecute Success with error code " + errorText + " Command is " + command +
+                          " Parameter " + parameters,
+                      "");
+      return value;
+    }
+
+    if (kind != NetShare) {
+      std::string folder = platform::ExpandEnvironment("%ProgramFiles%", 1024);
+      ctx.DebugTrace("Local Path =>");
+      ctx.DebugTrace(folder);
+      if (IsPolicyCheck(kind)) {
+        ctx.DebugTrace("count==3 || count==5 appending path \\Windows Resource Kits\\Tools\\");
+        folder += "\\Windows Resource Kits\\Tools\\";
+      } else {
+        ctx.DebugTrace("appending path: LocalPath\\Support Tools\\");
+        folder += "\\Support Tools\\";
+      }
+      const std::string shortFolder = platform::ShortPathName(folder);
+      ctx.DebugTrace("ShortPath we got is=>");
+      ctx.DebugTrace(shortFolder);
+      ctx.DebugTrace("2nd Call to gpotool");
+      value = call.Run(parser.execute, shortFolder + command);
+      if (call.Succeeded()) return value;
+
+      const std::string configured = platform::IniReadString(
+          ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini",
+          IsPolicyCheck(kind) ? "RESOURCETOOLKITS" : "SUPPORTTOOLS", "VALUE", "", 1024);
+      if (!configured.empty()) {
+        ctx.DebugTrace("Appending \\");
+        ctx.DebugTrace("3rd Call to gpotool");
+        value = call.Run(parser.execute, configured + "\\" + command);
+      }
+      if (call.Succeeded()) return value;
+    }
+
+    errorText = ErrorTextOf(call.Result());
+    ctx.ReportStatus(command + " failed with Errorcode=" + errorText);
+    ctx.LogActivity("ExecuteExe", "ERROR", "lpNexExecute  Failed",
+                    "lpNexExecute failed with error code " + errorText + " File name is " + command, "");
+    return 0;
+  });
+}
+
+int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Variant& phrases,
+                  platform::Variant& hits, std::string& errorText) {
+  return Guarded(ctx, kParseFromFileHandler, [&]() -> int {
+    if (parser.parseFile == nullptr) throw std::runtime_error("arr_nexparsefile is not loaded");
+    platform::Variant file(ctx.ToolOutputPath);
+    platform::Variant result;
+    const int value = parser.parseFile(file.get(), phrases.get(), hits.receive(), result.get());
+    if (result.IsEmpty()) {
+      ctx.LogActivity(
+          "ParseFromFile", "INFO", "lpNexParseFile  Success",
+          "lpNexParseFile Success with error code " + errorText + " File name is " + ctx.ToolOutputPath, "");
+      return value;
+    }
+    errorText = ErrorTextOf(result);
+    ctx.ReportStatus("lpNexParseFile failed with errorcode=" + errorText);
+    ctx.LogActivity(
+        "ParseFromFile", "ERROR", "lpNexParseFile  Failed",
+        "lpNexParseFile failed with error code " + errorText + " File name is " + ctx.ToolOutputPath, "");
+    return 0;
+  });
+}
+
+}  // namespace velkor
