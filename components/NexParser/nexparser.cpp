@@ -2,8 +2,9 @@
 // text file (str_nexexecute) and searches such a file for phrases
 // (arr_nexparsefile). Failures come back as the decimal Windows error code in
 // the result argument; no exception ever leaves an export.
-#include <oleauto.h>
 #include <windows.h>
+// windows.h first: the OLE headers rely on its types.
+#include <oleauto.h>
 
 #include <new>
 #include <optional>
