@@ -13,24 +13,6 @@ namespace {
 using testing::FakeRunContext;
 using testing::LoggedLine;
 
-TEST(HostRole, SupportedVersionIsRecordedAndMatched) {
-  FakeRunContext ctx;
-  EXPECT_TRUE(RecordOSVersion(ctx, "6.0", true));
-  EXPECT_EQ(ctx.OSVersion, "6.0");
-  EXPECT_EQ(ctx.lines,
-            (std::vector<LoggedLine>{{"CheckForOperatingSystem", "Info", "OS Version is matched", "", ""}}));
-}
-
-TEST(HostRole, UnsupportedVersionGoesIntoTheDetailFieldWithAnEmptyMessage) {
-  for (const std::string version : {"5.1", ""}) {
-    FakeRunContext ctx;
-    EXPECT_FALSE(RecordOSVersion(ctx, version, false));
-    EXPECT_EQ(ctx.OSVersion, version);
-    EXPECT_EQ(ctx.lines, (std::vector<LoggedLine>{{"CheckForOperatingSystem", "Info", "",
-                                                   version + " OS Version is not matched", ""}}));
-  }
-}
-
 TEST(HostRole, DomainControllerNeedsTheServiceKeyAndTheDatabaseFile) {
   struct Case {
     bool keyOpened, fileExists;

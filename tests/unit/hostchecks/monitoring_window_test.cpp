@@ -105,15 +105,6 @@ TEST(MonitoringWindow, TimeBoundsAreInclusiveAndDoNotWrapPastMidnight) {
         << c.now.second;
 }
 
-TEST(MonitoringWindow, CheckTimeAndDayReadsTheRunClock) {
-  FakeRunContext ctx;
-  ctx.clock = At(21, 5, 2, 5);
-  EXPECT_TRUE(CheckTimeAndDay(ctx, "21:05:02", kFromTimeRule));
-  EXPECT_FALSE(CheckTimeAndDay(ctx, "21:05:01", kToTimeRule));
-  EXPECT_TRUE(CheckTimeAndDay(ctx, "1,5", kDaysToMonitorRule));
-  EXPECT_TRUE(ctx.lines.empty());
-}
-
 struct ClockFailure {};
 class BrokenClockContext : public FakeRunContext {
  public:

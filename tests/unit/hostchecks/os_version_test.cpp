@@ -28,20 +28,5 @@ TEST(OSVersion, OnlyExactSupportedVersionsPassAndSixSeriesBecomesSixZero) {
   }
 }
 
-TEST(OSVersion, SupportToolsAreKnownOnlyOnFiveZeroAndFiveTwo) {
-  EXPECT_EQ(SupportToolsDisplayName("5.0"), "Windows 2000 Support Tools");
-  EXPECT_EQ(SupportToolsDisplayName("5.2"), "Windows Support Tools");
-  EXPECT_TRUE(SupportToolsDisplayName("6.0").empty());
-  EXPECT_TRUE(SupportToolsDisplayName("").empty());
-  EXPECT_EQ(SupportToolsProductKey("5.0"),
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
-            "DC5632422F082D1189A9000CF497879A");
-  EXPECT_EQ(SupportToolsProductKey("5.2"),
-            "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
-            "DCB0F70FD6C59944F950E67D7470A827");
-  EXPECT_TRUE(SupportToolsProductKey("6.0").empty());
-  EXPECT_TRUE(SupportToolsProductKey("5.2 ").empty());
-}
-
 }  // namespace
 }  // namespace velkor
