@@ -3,9 +3,8 @@
 #include <string>
 
 #include "app/agent_settings.h"
+#include "app/gates.h"
 #include "app/guard.h"
-#include "app/run_mode.h"
-#include "app/single_instance.h"
 #include "app/text_limits.h"
 #include "platform/files.h"
 #include "platform/library.h"
@@ -53,27 +52,6 @@ void StartUp(WinRunContext& ctx) {
   Log(ctx, "Main Function Started");
 }
 
-// The first gates: single instance, registration identifier, argument.
-void PassStartGates(WinRunContext& ctx) {
-  if (KillPreviousInstances(ctx) != 0) {
-    Log(ctx, "KillPreviousInstances function failed");
-    ctx.ReportStatus("Already an Instance(s) is running");
-    StopRun(ctx);
-  }
-  if (ctx.RegID.empty()) {
-    Log(ctx, "RegID not found");
-    StopRun(ctx);
-  }
-  ctx.RunMode = ParseRunMode(platform::CommandLineArguments());
-  if (ctx.RunMode != 0 && ctx.RunMode != 1) {
-    Log(ctx, "Invalid Parameters passed");
-    Log(ctx, "Parameters passed must be 1 otherwise it take 0");
-    Log(ctx, "By default it take 0 means velkor Execution all the EXE's Specified to check AD");
-    Log(ctx, "1 Means velkor Execution only for Net Share and DCDiag.exe");
-    StopRun(ctx);
-  }
-}
-
 }  // namespace
 
 void StopRun(WinRunContext& ctx) {
@@ -89,10 +67,16 @@ int FinishFullRun(WinRunContext& ctx) {
   return 1;
 }
 
+int FinishQuickRun(WinRunContext& ctx) {
+  ctx.LogActivity("WinMain", "Success", "Program exited Sucessfully.", "", "");
+  ctx.ShutdownCleanup();
+  return 1;
+}
+
 int RunVelkor(WinRunContext& ctx) {
   StartUp(ctx);
-  PassStartGates(ctx);
-  return FinishFullRun(ctx);
+  PassGates(ctx);
+  return ctx.RunMode == 1 ? FinishQuickRun(ctx) : FinishFullRun(ctx);
 }
 
 }  // namespace velkor

@@ -14,6 +14,9 @@ int RunVelkor(WinRunContext& ctx);
 // reported, the daily re-emission, the final line, cleanup; returns 1.
 int FinishFullRun(WinRunContext& ctx);
 
+// Ends the quick run: the final line, cleanup; returns 1 (no settlement).
+int FinishQuickRun(WinRunContext& ctx);
+
 // Ends the run, as every early stop does: cleanup and exit code 0.
 [[noreturn]] void StopRun(WinRunContext& ctx);
 

@@ -40,6 +40,7 @@ void WinRunContext::ShutdownCleanup() {
   status.reset();
   activityLog.reset();
   loggerLibrary.reset();
+  parser = ParserEntryPoints{};
   parserLibrary.reset();
 }
 

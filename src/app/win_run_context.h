@@ -8,6 +8,7 @@
 #include "platform/handles.h"
 #include "report/activity_log.h"
 #include "report/status_file.h"
+#include "tools/tool_runner.h"
 
 namespace velkor {
 
@@ -27,6 +28,7 @@ class WinRunContext final : public RunContext {
   platform::Module loggerLibrary;
   std::optional<ActivityLog> activityLog;
   platform::Module parserLibrary;
+  ParserEntryPoints parser;
 };
 
 }  // namespace velkor

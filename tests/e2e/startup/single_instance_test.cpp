@@ -30,6 +30,7 @@ TEST(SingleInstance, ARunningCopyInAnyLetterCaseIsEndedAndOtherProgramsAreNot) {
   Sandbox box;
   box.SetAgentValues(box.InstallationPath(), "R1");
   box.InstallProgram();
+  box.PrepareHost();
   const std::string elsewhere = box.InstallationPath() + "elsewhere\\";
   std::filesystem::create_directories(elsewhere);
   std::filesystem::copy_file(Sandbox::BinFolder() + "sleeper.exe", elsewhere + "VELKOR.EXE");

@@ -27,6 +27,7 @@ class StartUp : public ::testing::Test {
   void SetUp() override {
     box.SetAgentValues(box.InstallationPath(), "R1");
     box.InstallProgram();
+    box.PrepareHost();
   }
   Sandbox box;
 };
@@ -34,7 +35,8 @@ class StartUp : public ::testing::Test {
 TEST_F(StartUp, MissingInstallationPathEndsSilentlyWithNothingCreated) {
   box.SetAgentValues(std::nullopt, "R1");
   EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.AllFiles(), ElementsAre("Nexagent\\TalLogger.dll", "Nexagent\\Velkor.exe"));
+  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexParser.dll",
+                                          "Nexagent\\TalLogger.dll", "Nexagent\\Velkor.exe"));
 }
 
 TEST_F(StartUp, MissingLoggerWithRegIdReportsTheStatusAndWritesNoLog) {
@@ -52,7 +54,8 @@ TEST_F(StartUp, MissingLoggerWithoutRegIdOnlyCreatesTheFolders) {
   box.SetAgentValues(box.InstallationPath(), std::nullopt);
   std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll");
   EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.AllFiles(), ElementsAre("Nexagent\\Velkor.exe"));
+  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexParser.dll",
+                                          "Nexagent\\Velkor.exe"));
   EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\Config"));
   EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor"));
 }
@@ -62,22 +65,24 @@ TEST_F(StartUp, FirstRunOnAFreshAgentFolderKeepsItsStatus) {
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   EXPECT_EQ(box.IniValue("STATUS"), "0");
   EXPECT_EQ(box.IniValue("ERRORDESC"), "No Errors Found");
-  EXPECT_THAT(box.LogMessages(), ElementsAre("Main Function Started", "Program exited Sucessfully."));
+  std::vector<std::string> expected = kPassedGatesMessages;
+  expected.push_back("Program exited Sucessfully.");
+  EXPECT_EQ(box.LogMessages(), expected);
 }
 
 TEST_F(StartUp, LogLinesCarryDateTwelveHourTimeUserModuleAndUpperCasedType) {
   box.RunVelkor();
   const auto entries = box.LogEntries();
-  ASSERT_EQ(entries.size(), 2u);
+  ASSERT_EQ(entries.size(), kPassedGatesMessages.size() + 1);
   EXPECT_TRUE(
       std::regex_match(entries[0].stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
       << entries[0].stamp;
   EXPECT_FALSE(entries[0].user.empty());
   EXPECT_EQ(entries[0].module, "WinMain");
   EXPECT_EQ(entries[0].type, "INFO");
-  EXPECT_EQ(entries[1].type, "SUCCESS");
-  EXPECT_EQ(entries[1].detail, "");
-  EXPECT_EQ(entries[1].extra, "");
+  EXPECT_EQ(entries.back().type, "SUCCESS");
+  EXPECT_EQ(entries.back().detail, "");
+  EXPECT_EQ(entries.back().extra, "");
   const std::string log = Sandbox::ReadWholeFile(box.ActivityLogPath());
   EXPECT_EQ(log.rfind("#Fields:\tdate time\tUser Name\tmodule\ttype\tDescription\n", 0), 0u);
   EXPECT_EQ(log.find('\r'), std::string::npos);
@@ -94,11 +99,12 @@ TEST_F(StartUp, FieldLineIsWrittenOnceAndAgainAfterTheLogIsRemoved) {
   box.RunVelkor();
   box.RunVelkor();
   EXPECT_EQ(fieldLines(), 1u);
-  EXPECT_EQ(box.LogEntries().size(), 4u);
+  const std::size_t perRun = kPassedGatesMessages.size() + 1;
+  EXPECT_EQ(box.LogEntries().size(), 2 * perRun);
   std::filesystem::remove(box.ActivityLogPath());
   box.RunVelkor();
   EXPECT_EQ(fieldLines(), 1u);
-  EXPECT_EQ(box.LogEntries().size(), 2u);
+  EXPECT_EQ(box.LogEntries().size(), perRun);
 }
 
 TEST_F(StartUp, ArgumentsThatMeanAFullRun) {

@@ -19,6 +19,7 @@ class Status : public ::testing::Test {
   void SetUp() override {
     box.SetAgentValues(box.InstallationPath(), "R1");
     box.InstallProgram();
+    box.PrepareHost();
   }
   std::string Newest() const { return Sandbox::ReadWholeFile(box.DevadEZ() + box.StatusFiles().back()); }
   void RemoveLogger() const { std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll"); }

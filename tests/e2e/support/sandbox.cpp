@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -35,7 +36,57 @@ void SetOrDeleteValue(HKEY key, const char* name, const std::optional<std::strin
     RegDeleteValueA(key, name);
 }
 
+constexpr REGSAM kAccess32 = KEY_ALL_ACCESS | KEY_WOW64_32KEY;
+
+platform::RegKey CreateKey(const char* path) {
+  platform::RegKey key;
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, kAccess32, nullptr, key.receive(), nullptr);
+  return key;
+}
+
+constexpr char kSupportToolsEntry[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkorE2ESupportTools";
+
 }  // namespace
+
+std::string HostName() {
+  WSADATA data{};
+  WSAStartup(MAKEWORD(2, 2), &data);
+  char name[260] = {};
+  gethostname(name, sizeof name);
+  WSACleanup();
+  return name;
+}
+
+void Sandbox::PrepareHost(const HostSetup& host) {
+  {
+    platform::RegKey version = CreateKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
+    SetOrDeleteValue(version.get(), "CurrentVersion", host.osVersion);
+  }
+  if (host.ntdsServiceKey)
+    CreateKey("SYSTEM\\CurrentControlSet\\Services\\NTDS");
+  else
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\NTDS", KEY_WOW64_32KEY, 0);
+  if (host.supportToolsUninstallEntry) {
+    platform::RegKey entry = CreateKey(kSupportToolsEntry);
+    SetOrDeleteValue(entry.get(), "DisplayName", std::string("Windows Support Tools"));
+  } else {
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsEntry, KEY_WOW64_32KEY, 0);
+  }
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string database = std::string(windows) + "\\NTDS\\ntds.dit";
+  std::error_code ignored;
+  if (host.ntdsDatabase)
+    WriteWholeFile(database, "directory database");
+  else
+    fs::remove(database, ignored);
+  const std::string deviceList = installationPath_ + "Configuration\\DeviceList.ini";
+  if (host.deviceSection)
+    WriteWholeFile(deviceList, "[" + HostName() + "]\r\n" + *host.deviceSection);
+  else
+    fs::remove(deviceList, ignored);
+}
 
 Sandbox::Sandbox() {
   installationPath_ = "C:\\velkor-e2e\\" + CurrentTestName() + "\\";
@@ -65,7 +116,7 @@ void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
 
 void Sandbox::InstallProgram(bool withLogger) {
   fs::create_directories(programFolder_);
-  std::vector<std::string> files = {"Velkor.exe"};
+  std::vector<std::string> files = {"Velkor.exe", "NexParser.dll"};
   if (withLogger) files.push_back("TalLogger.dll");
   for (const auto& file : files)
     fs::copy_file(BinFolder() + file, programFolder_ + file, fs::copy_options::overwrite_existing);
@@ -103,15 +154,25 @@ void Sandbox::SetIniValue(const std::string& key, const std::string& value,
 }
 
 std::vector<LogEntry> Sandbox::LogEntries() const {
-  std::vector<LogEntry> entries;
+  // A field may hold a line break (system error texts end with CRLF): a line
+  // that does not start with a date continues the entry before it.
+  std::vector<std::string> records;
   std::istringstream lines(ReadWholeFile(ActivityLogPath()));
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("#Fields:", 0) == 0) continue;
+    const bool startsEntry = line.size() > 10 && line[4] == '-' && line[7] == '-' && line[10] == ' ';
+    if (startsEntry || records.empty())
+      records.push_back(line);
+    else
+      records.back() += "\n" + line;
+  }
+  std::vector<LogEntry> entries;
+  for (const auto& record : records) {
     std::vector<std::string> fields;
     std::string::size_type start = 0;
-    for (std::string::size_type tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-      fields.push_back(line.substr(start, tab - start));
-    fields.push_back(line.substr(start));
+    for (std::string::size_type tab; (tab = record.find('\t', start)) != std::string::npos; start = tab + 1)
+      fields.push_back(record.substr(start, tab - start));
+    fields.push_back(record.substr(start));
     fields.resize(7);
     entries.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]});
   }

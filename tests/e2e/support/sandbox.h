@@ -15,6 +15,30 @@ struct LogEntry {
   std::string stamp, user, module, type, message, detail, extra;
 };
 
+// The host as the gates see it. The defaults make a domain controller that is
+// monitored around the clock on every day.
+struct HostSetup {
+  std::optional<std::string> osVersion = "6.3";  // CurrentVersion; nullopt removes it
+  bool ntdsServiceKey = true;
+  bool ntdsDatabase = true;                 // %Windir%\NTDS\ntds.dit
+  bool supportToolsUninstallEntry = false;  // "Windows Support Tools" in the installed-programs list
+  // The keys of this host's DeviceList.ini section; nullopt: no DeviceList.ini at all.
+  std::optional<std::string> deviceSection =
+      "TYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=0,1,2,3,4,"
+      "5,6\r\n";
+};
+
+// The activity-log messages of a run that passes every gate, up to the hand-over.
+inline const std::vector<std::string> kPassedGatesMessages = {
+    "Main Function Started",  "All Conditions satisfied in the devicelist.ini file",
+    "OS Version is matched",  "supports OS version",
+    "RegOpenKeyEx Success",   "it is domain controller",
+    "Contians support tools",
+};
+
+// The host name as the program reads it.
+std::string HostName();
+
 class Sandbox {
  public:
   // A fresh installation folder named after the running test.
@@ -26,6 +50,8 @@ class Sandbox {
                       const std::optional<std::string>& regId);
   // Copies Velkor.exe and the stand-in libraries into the program folder.
   void InstallProgram(bool withLogger = true);
+  // Sets up the machine (registry, Windows folder) and DeviceList.ini.
+  void PrepareHost(const HostSetup& host = HostSetup{});
 
   struct Run {
     unsigned long exitCode = 0;
