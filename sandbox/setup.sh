@@ -1,18 +1,32 @@
 #!/bin/sh
-# Lays out the sandbox agent installation in a Wine prefix:
+# Lays out the sandbox: a simulated domain controller with the agent installed,
+# in a private Wine prefix:
 #   setup.sh <folder with the built binaries> <WINEPREFIX>
 # The agent folder is C:\Program Files (x86)\ZOVEZO\, named by the agent key in
 # the 32-bit registry view; Velkor.exe and the stand-in libraries sit in its
-# Nexagent folder, where the agent starts them.
+# Nexagent folder, where the agent starts them. The host is a Windows Server
+# 2012 R2 domain controller (version 6.3, the directory service key and
+# database) that DeviceList.ini monitors around the clock.
 set -eu
 BIN="$1"
 export WINEPREFIX="$2"
 WINE=$(command -v wine 2>/dev/null || echo /usr/lib/wine/wine64)
-AGENT="$WINEPREFIX/drive_c/Program Files (x86)/ZOVEZO"
-mkdir -p "$AGENT/Nexagent"
+C="$WINEPREFIX/drive_c"
+AGENT="$C/Program Files (x86)/ZOVEZO"
+mkdir -p "$AGENT/Nexagent" "$AGENT/Configuration" "$C/windows/NTDS"
 for f in Velkor.exe TalLogger.dll NexParser.dll; do
-  [ -f "$BIN/$f" ] && cp "$BIN/$f" "$AGENT/Nexagent/"
+  if [ -f "$BIN/$f" ]; then cp "$BIN/$f" "$AGENT/Nexagent/"; fi
 done
-reg_add() { "$WINE" reg add 'HKLM\SOFTWARE\ZOVEZO' /v "$1" /d "$2" /f /reg:32 </dev/null >/dev/null 2>&1; }
-reg_add InstallationPath 'C:\Program Files (x86)\ZOVEZO\'
-reg_add REGID 'DEMO-DC01'
+
+reg() { "$WINE" reg "$@" </dev/null >/dev/null 2>&1; }
+reg add 'HKLM\SOFTWARE\ZOVEZO' /v InstallationPath /d 'C:\Program Files (x86)\ZOVEZO\' /f /reg:32
+reg add 'HKLM\SOFTWARE\ZOVEZO' /v REGID /d 'DEMO-DC01' /f /reg:32
+# Only the 32-bit view's version: Wine itself keeps reporting its own.
+reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion /d '6.3' /f /reg:32
+reg add 'HKLM\SYSTEM\CurrentControlSet\Services\NTDS' /f
+[ -f "$C/windows/NTDS/ntds.dit" ] || printf 'directory database' > "$C/windows/NTDS/ntds.dit"
+
+# Velkor reads the section named as gethostname names this host: under Wine,
+# the Linux host name.
+printf '[%s]\r\nTYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=0,1,2,3,4,5,6\r\n' \
+  "$(hostname)" > "$AGENT/Configuration/DeviceList.ini"

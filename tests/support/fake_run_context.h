@@ -2,7 +2,10 @@
 // cleanup and trace, and reads a clock the test sets.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,13 @@ struct LoggedLine {
   std::string module, type, message, detail, extra;
   bool operator==(const LoggedLine&) const = default;
 };
+
+// Readable failure messages for lines that differ.
+inline void PrintTo(const LoggedLine& line, std::ostream* os) {
+  *os << "{" << ::testing::PrintToString(line.module) << ", " << ::testing::PrintToString(line.type) << ", "
+      << ::testing::PrintToString(line.message) << ", " << ::testing::PrintToString(line.detail) << ", "
+      << ::testing::PrintToString(line.extra) << "}";
+}
 
 class FakeRunContext : public RunContext {
  public:
