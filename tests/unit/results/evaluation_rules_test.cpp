@@ -17,41 +17,25 @@ using testing::SlotRange;
 using testing::SlotsHolding;
 using testing::SlotUnion;
 
-const std::set<int> kSetW = SlotUnion({SlotRange(11, 30),
-                                       {72, 73, 75},
-                                       SlotRange(79, 82),
-                                       SlotRange(84, 86),
-                                       SlotRange(88, 92),
-                                       SlotRange(95, 98),
-                                       SlotRange(103, 106),
-                                       {108},
-                                       SlotRange(112, 117),
-                                       SlotRange(119, 134)});
+// clang-format off
+const std::set<int> kSetW = SlotUnion({SlotRange(11, 30), {72, 73, 75}, SlotRange(79, 82), SlotRange(84, 86),
+                                       SlotRange(88, 92), SlotRange(95, 98), SlotRange(103, 106), {108},
+                                       SlotRange(112, 117), SlotRange(119, 134)});
+// clang-format on
 
 TEST(Dependency, EachRuleClearsExactlyItsDependents) {
   ASSERT_EQ(kSetW.size(), 66u);
-  const std::vector<std::set<int>> cleared = {kSetW,
-                                              kSetW,
-                                              {20, 23, 24},
-                                              {28, 30, 114},
-                                              {91, 92, 97, 110},
-                                              {17, 73},
-                                              {91, 92, 106, 110},
-                                              {88, 91, 92},
-                                              {133},
-                                              {132},
-                                              kSetW,
-                                              {97},
-                                              kSetW,
-                                              {91},
-                                              {},
-                                              {}};
-  const int rules[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, -1};
-  for (std::size_t i = 0; i < cleared.size(); ++i) {
+  // clang-format off
+  const std::pair<int, std::set<int>> cases[] = {
+      {0, kSetW}, {1, kSetW}, {2, {20, 23, 24}}, {3, {28, 30, 114}}, {4, {91, 92, 97, 110}}, {5, {17, 73}},
+      {6, {91, 92, 106, 110}}, {7, {88, 91, 92}}, {8, {133}}, {9, {132}}, {10, kSetW}, {11, {97}},
+      {12, kSetW}, {13, {91}}, {14, {}}, {-1, {}}};
+  // clang-format on
+  for (const auto& [rule, cleared] : cases) {
     FakeRunContext ctx;
     ConditionSlots slots = Flagged(SlotRange(0, 199));
-    UpdateStatusWithDependecy(ctx, rules[i], slots);
-    EXPECT_EQ(SlotsHolding(slots, "0"), cleared[i]) << "rule " << rules[i];
+    UpdateStatusWithDependecy(ctx, rule, slots);
+    EXPECT_EQ(SlotsHolding(slots, "0"), cleared) << "rule " << rule;
   }
 }
 
