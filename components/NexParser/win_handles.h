@@ -1,9 +1,10 @@
 // Owners of the Windows resources the parser library opens.
 #pragma once
 
+#include <windows.h>
+// windows.h first: the OLE headers rely on its types.
 #include <oaidl.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <utility>
 

@@ -5,8 +5,9 @@
 // code) as a BSTR. The library sets the result on every call.
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+// windows.h first: oaidl.h relies on its types.
+#include <oaidl.h>
 
 namespace velkor {
 
