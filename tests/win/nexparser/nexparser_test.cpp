@@ -245,19 +245,6 @@ TEST_F(NexParserTest, RunsAToolByFullPathWithOutputAndErrorsIntoARecreatedFile) 
             "written to standard error\r\n");
 }
 
-TEST_F(NexParserTest, ParametersReachTheTool) {
-  const fs::path scenario = folder_ / "scenario";
-  WriteAll(scenario / "gpotool_gpo_{31B2F340-016D-11D2-945F-00C04FB984F9}.txt", "domain policy\n");
-  WriteAll(scenario / "gpotool_gpo_{6AC1786C-016F-11D2-945F-00C04FB984F9}.txt", "controllers policy\n");
-  const fs::path tool = InstallTool(folder_ / "tools", "gpotool.exe", scenario);
-  const fs::path output = folder_ / "out.txt";
-
-  EXPECT_NE(Execute(tool.wstring(), L" /gpo:{31B2F340-016D-11D2-945F-00C04FB984F9}", output).returned, 0);
-  EXPECT_EQ(ReadAll(output), "domain policy\r\n");
-  EXPECT_NE(Execute(tool.wstring(), L"  /gpo:{6AC1786C-016F-11D2-945F-00C04FB984F9}", output).returned, 0);
-  EXPECT_EQ(ReadAll(output), "controllers policy\r\n");
-}
-
 TEST_F(NexParserTest, MissingToolFailsWithCode2AndEveryCallSetsTheResult) {
   const fs::path scenario = folder_ / "scenario";
   WriteAll(scenario / "dcdiag.txt", "report\n");
