@@ -30,3 +30,8 @@ reg add 'HKLM\SYSTEM\CurrentControlSet\Services\NTDS' /f
 # the Linux host name.
 printf '[%s]\r\nTYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=0,1,2,3,4,5,6\r\n' \
   "$(hostname)" > "$AGENT/Configuration/DeviceList.ini"
+
+# The fake diagnostic tools beside Velkor.exe, replaying the healthy controller.
+if [ -f "$BIN/faketool.exe" ]; then
+  sh "$(dirname "$0")/install-tools.sh" "$BIN" "$AGENT/Nexagent" "${VELKOR_SCENARIO:-healthy}"
+fi
