@@ -53,7 +53,7 @@ Handle CreateToolJob() {
   info.BasicLimitInformation.LimitFlags =
       JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
   if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &info, sizeof(info)))
-    job.Close();
+    job.reset();
   return job;
 }
 
@@ -176,13 +176,13 @@ DWORD RunTool(std::wstring commandLine, const wchar_t* outputPath, const ToolLim
   Handle process(started.hProcess);
   Handle thread(started.hThread);
   // The tool joins the job before it runs, so everything it starts joins too.
-  if (job && !AssignProcessToJobObject(job.get(), process.get())) job.Close();
+  if (job && !AssignProcessToJobObject(job.get(), process.get())) job.reset();
   if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
     const DWORD error = GetLastError();
     EndTool(process.get(), job.get(), error);
     return error;
   }
-  thread.Close();
+  thread.reset();
 
   const DWORD result = WaitForTool(process.get(), job.get(), output.get(), limits);
   if (FileSize(output.get()) > limits.maxOutputBytes) TruncateTo(output.get(), limits.maxOutputBytes);

@@ -8,43 +8,13 @@
 
 #include <utility>
 
+#include "platform/handles.h"
+
 namespace nexparser {
 
-// A kernel handle; `Invalid` is the value that means "none" for its kind
-// (nullptr for most, INVALID_HANDLE_VALUE for files).
-template <HANDLE (*Invalid)()>
-class BasicHandle {
- public:
-  BasicHandle() = default;
-  explicit BasicHandle(HANDLE h) : h_(h) {}
-  BasicHandle(const BasicHandle&) = delete;
-  BasicHandle& operator=(const BasicHandle&) = delete;
-  BasicHandle(BasicHandle&& other) noexcept : h_(std::exchange(other.h_, Invalid())) {}
-  BasicHandle& operator=(BasicHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      h_ = std::exchange(other.h_, Invalid());
-    }
-    return *this;
-  }
-  ~BasicHandle() { Close(); }
-
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != Invalid(); }
-  void Close() {
-    if (h_ != Invalid()) CloseHandle(h_);
-    h_ = Invalid();
-  }
-
- private:
-  HANDLE h_ = Invalid();
-};
-
-inline HANDLE NullHandle() { return nullptr; }
-inline HANDLE InvalidHandleValue() { return INVALID_HANDLE_VALUE; }
-
-using Handle = BasicHandle<NullHandle>;              // processes, threads, jobs
-using FileHandle = BasicHandle<InvalidHandleValue>;  // CreateFile results
+// Kernel handles: the same owners as the program's.
+using Handle = velkor::platform::Handle;          // processes, threads, jobs
+using FileHandle = velkor::platform::FileHandle;  // CreateFile results
 
 // A SAFEARRAY this code created and has not handed out yet.
 class SafeArrayOwner {

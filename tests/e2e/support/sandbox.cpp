@@ -59,6 +59,7 @@ std::string HostName() {
 }
 
 void Sandbox::PrepareHost(const HostSetup& host) {
+  hostPrepared_ = true;
   {
     platform::RegKey version = CreateKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
     SetOrDeleteValue(version.get(), "CurrentVersion", host.osVersion);
@@ -96,7 +97,15 @@ Sandbox::Sandbox() {
   fs::create_directories(installationPath_);
 }
 
-Sandbox::~Sandbox() = default;
+Sandbox::~Sandbox() {
+  if (!hostPrepared_) return;
+  HostSetup fresh;
+  fresh.osVersion = std::nullopt;
+  fresh.ntdsServiceKey = false;
+  fresh.ntdsDatabase = false;
+  fresh.deviceSection = std::nullopt;
+  PrepareHost(fresh);
+}
 
 std::string Sandbox::BinFolder() {
   char path[MAX_PATH] = {};

@@ -50,7 +50,8 @@ class Sandbox {
                       const std::optional<std::string>& regId);
   // Copies Velkor.exe and the stand-in libraries into the program folder.
   void InstallProgram(bool withLogger = true);
-  // Sets up the machine (registry, Windows folder) and DeviceList.ini.
+  // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
+  // machine is left as a fresh prefix has it when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});
 
   struct Run {
@@ -87,6 +88,7 @@ class Sandbox {
  private:
   std::string installationPath_;
   std::string programFolder_;
+  bool hostPrepared_ = false;
 };
 
 }  // namespace velkor::e2e
