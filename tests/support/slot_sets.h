@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include "classify/condition_slots.h"
 
@@ -17,16 +18,13 @@ inline std::set<int> SlotsHolding(const ConditionSlots& slots, std::string_view 
   return found;
 }
 
-inline std::set<int> SlotRange(int first, int last) {
+// The slots of the inclusive ranges {first, last}.
+inline std::set<int> SlotRanges(std::initializer_list<std::pair<int, int>> ranges) {
   std::set<int> slots;
-  for (int slot = first; slot <= last; ++slot) slots.insert(slot);
+  for (const auto& [first, last] : ranges) {
+    for (int slot = first; slot <= last; ++slot) slots.insert(slot);
+  }
   return slots;
-}
-
-inline std::set<int> SlotUnion(std::initializer_list<std::set<int>> parts) {
-  std::set<int> all;
-  for (const auto& part : parts) all.insert(part.begin(), part.end());
-  return all;
 }
 
 // Slots that hold "1" at `flagged`, "0" elsewhere.
