@@ -9,7 +9,7 @@ namespace nexparser {
 namespace {
 
 // Searches `text` fed in pieces of `pieceSize` bytes (0: all at once).
-bool Occurs(const std::string& text, const std::string& phrase, std::size_t pieceSize = 0) {
+bool Occurs(const std::string& text, const std::string& phrase, std::size_t pieceSize) {
   PhraseSearch search({phrase});
   if (pieceSize == 0) pieceSize = text.size() + 1;
   for (std::size_t at = 0; at < text.size(); at += pieceSize)
@@ -18,128 +18,89 @@ bool Occurs(const std::string& text, const std::string& phrase, std::size_t piec
   return search.Found(0);
 }
 
-struct Case {
-  const char* name;
-  std::string text;
-  std::string phrase;
-  bool found;
-};
-
 // Every case holds whatever the size of the pieces the text arrives in.
 TEST(PhraseSearch, MatchesWithinOneLineWhateverThePieceSize) {
-  const Case cases[] = {
+  const std::string longLine = "start" + std::string(10000, 'x') + "the end" + std::string(50, '.');
+  const struct {
+    const char* name;
+    std::string text, phrase;
+    bool found;
+  } cases[] = {
       {"ascii case ignored", "header\r\n   Policy ok\r\n", "Policy OK", true},
-      {"upper case text", "NETLOGON     C:\\WINDOWS\\sysvol", "Netlogon", true},
       {"other bytes exact", "caf\xC9 ", "caf\xE9", false},
       {"blanks count", "DNS test . . . . : Failed", "DNS test  . . . . : Failed", false},
       {"dot is no wildcard", "DNS test x x", "DNS test . .", false},
-      {"dot leaders", "    DNS test . . . . . . . . . . . . . : Failed\r\n",
-       "DNS test . . . . . . . . . . . . . : Failed", true},
       {"leading blank counts", "share", " share", false},
-      {"leading blank found", "net share", " share", true},
       {"trailing blank counts", "Cannot find DC in domain CORP", "Cannot find DC in domain * ", false},
       {"trailing blank found", "Cannot find DC in domain 'CORP' .", "Cannot find DC in domain * ", true},
-      {"star in the middle", "         The host 1b.corp could not be resolved to an\r\n",
-       "The host * could not be resolved to an", true},
       {"star may match nothing", "The host  could not", "The host * could not", true},
       {"blanks around star still needed", "The host could not", "The host * could not", false},
-      {"star at start", "x is not advertising as a time server.", "*is not advertising", true},
-      {"star at end", "Kerberos does not have a ticket for host/dc01",
-       "Kerberos does not have a ticket for *", true},
-      {"star matches to line end only", "Kerberos does not have a ticket\nfor x", "Kerberos*for", false},
+      {"star at start", "x is not advertising", "*is not advertising", true},
+      {"star at end", "no ticket for host/dc01", "no ticket for *", true},
       {"segments in order", "resolved ... pinged", "pinged*resolved", false},
       {"segments do not overlap", "abc", "ab*bc", false},
       {"segments side by side", "abbc", "ab*bc", true},
+      {"star stops at the line end", "no ticket\nfor x", "ticket*for", false},
       {"phrase across lines", "failed test\r\nConnectivity", "failed test Connectivity", false},
-      {"line break is not content", "abc\r\nx", "abc*x", false},
       {"lone CR is content", "a\rb", "a\rb", true},
       {"last line without break", "first\nlast line", "last line", true},
       {"CR at the very end", "first\nlast\r", "last", true},
-      {"LF file", "one\ntwo\nthree\n", "two", true},
       {"empty phrase", "anything\n", "", false},
-      {"star alone needs a line", "", "*", false},
-      {"star alone on empty line", "\n", "*", true},
-      {"star alone on any line", "x", "**", true},
-      {"missing phrase", "The command completed successfully.\r\n", "SYSVOL", false},
+      {"stars need a line", "", "*", false},
+      {"stars on an empty line", "\n", "**", true},
+      {"segments far apart", longLine, "START*the end*.", true},
+      {"order on a long line", longLine + "\nthe end", "start*the end*the end", false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     for (std::size_t piece : {0, 1, 2, 3, 5, 7, 64}) {
       EXPECT_EQ(Occurs(c.text, c.phrase, piece), c.found) << c.name << ", pieces of " << piece;
     }
   }
 }
 
-TEST(PhraseSearch, ReportsEachPhraseInOrder) {
-  PhraseSearch search({"Netlogon", "Sysvol", "", "IPC$", "*"});
-  search.Feed("NETLOGON  C:\\x\r\nIPC$  Remote IPC\r\n");
-  search.Finish();
-  ASSERT_EQ(search.Count(), 5u);
-  EXPECT_TRUE(search.Found(0));
-  EXPECT_FALSE(search.Found(1));
-  EXPECT_FALSE(search.Found(2));
-  EXPECT_TRUE(search.Found(3));
-  EXPECT_TRUE(search.Found(4));
+// Reading stops at AllFound, so it must not come before the last phrase that
+// can be found is; an empty phrase never is.
+TEST(PhraseSearch, AllFoundOnceEveryPhraseIs) {
+  PhraseSearch search({"Netlogon", "", "IPC$"});
+  search.Feed("NETLOGON  C:\\x\r\n");
   EXPECT_FALSE(search.AllFound());
-
-  PhraseSearch both({"a", "b"});
-  both.Feed("a\n");
-  EXPECT_FALSE(both.AllFound());
-  both.Feed("xb\n");
-  EXPECT_TRUE(both.AllFound());
+  search.Feed("IPC$  Remote IPC\r\n");
+  EXPECT_TRUE(search.AllFound());
+  EXPECT_FALSE(search.Found(1));
 }
 
-TEST(PhraseSearch, FindsAcrossPiecesOfAVeryLongLine) {
-  const std::string line = "start" + std::string(10000, 'x') + "the end" + std::string(50, '.');
-  for (std::size_t piece : {0, 1, 13, 4096}) {
-    EXPECT_TRUE(Occurs(line, "THE END", piece)) << piece;
-    EXPECT_TRUE(Occurs(line, "start*the end*.", piece)) << piece;
-    EXPECT_FALSE(Occurs(line, "the end*start", piece)) << piece;
-    EXPECT_FALSE(Occurs(line + "\nthe end", "start*the end*the end", piece)) << piece;
-  }
-}
-
-std::u16string Collect(Utf16Framer& framer, const std::string& bytes, std::size_t pieceSize) {
-  std::u16string units;
-  for (std::size_t at = 0; at < bytes.size(); at += pieceSize)
-    units.append(framer.Take(std::string_view(bytes).substr(at, pieceSize)));
-  units.append(framer.Finish());
-  return units;
-}
-
+// "A", U+1F600 as a surrogate pair, "B", LF; a lone high surrogate at the
+// end of the stream is kept, an odd last byte dropped.
 TEST(Utf16Framer, KeepsCharactersWholeAcrossPieces) {
-  // "A", U+1F600 as a surrogate pair, "B", LF.
-  const std::string bytes(
-      "A\0\x3D\xD8\x00\xDE"
-      "B\0\n\0",
-      10);
-  const std::u16string expected = {u'A', 0xD83D, 0xDE00, u'B', u'\n'};
-  for (std::size_t piece : {1, 2, 3, 4, 10}) {
-    Utf16Framer framer;
+  const struct {
+    std::string bytes;
     std::u16string units;
-    for (std::size_t at = 0; at < bytes.size(); at += piece) {
-      const std::u16string_view part = framer.Take(std::string_view(bytes).substr(at, piece));
-      if (!part.empty()) {
-        EXPECT_FALSE(part.back() >= 0xD800 && part.back() <= 0xDBFF) << piece;
+  } cases[] = {
+      {std::string("A\0\x3D\xD8\x00\xDE"
+                   "B\0\n\0",
+                   10),
+       {u'A', 0xD83D, 0xDE00, u'B', u'\n'}},
+      {std::string("x\0\x3D\xD8", 4), {u'x', 0xD83D}},
+      {std::string("x\0y", 3), u"x"},
+  };
+  for (const auto& c : cases) {
+    for (std::size_t piece : {1, 2, 3, 4, 10}) {
+      Utf16Framer framer;
+      std::u16string units;
+      for (std::size_t at = 0; at < c.bytes.size(); at += piece) {
+        const std::u16string_view part = framer.Take(std::string_view(c.bytes).substr(at, piece));
+        EXPECT_FALSE(!part.empty() && part.back() >= 0xD800 && part.back() <= 0xDBFF) << piece;
+        units.append(part);
       }
-      units.append(part);
+      EXPECT_EQ(units.append(framer.Finish()), c.units) << piece;
     }
-    units.append(framer.Finish());
-    EXPECT_EQ(units, expected) << piece;
   }
-}
-
-TEST(Utf16Framer, EndsWithALoneSurrogateAndDropsAnOddByte) {
-  Utf16Framer framer;
-  EXPECT_EQ(Collect(framer, std::string("x\0\x3D\xD8", 4), 4), (std::u16string{u'x', 0xD83D}));
-  Utf16Framer odd;
-  EXPECT_EQ(Collect(odd, std::string("x\0y", 3), 1), std::u16string(u"x"));
 }
 
 TEST(Utf16Framer, RecognisesOnlyTheLittleEndianMark) {
   EXPECT_TRUE(StartsWithUtf16LeBom("\xFF\xFEx"));
-  EXPECT_FALSE(StartsWithUtf16LeBom("\xFE\xFF"));
-  EXPECT_FALSE(StartsWithUtf16LeBom("\xFF"));
-  EXPECT_FALSE(StartsWithUtf16LeBom("\xEF\xBB\xBF"));
+  for (const char* head : {"\xFE\xFF", "\xFF", "\xEF\xBB\xBF"})
+    EXPECT_FALSE(StartsWithUtf16LeBom(head)) << head;
 }
 
 }  // namespace
