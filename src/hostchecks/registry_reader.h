@@ -31,8 +31,7 @@ class CRegistry {
   // Reads CurrentVersion of the Windows version key into `out` (101-byte
   // buffer) and answers whether that version is supported; 6.1 to 6.3 come
   // back as "6.0". A failed read leaves `out` unchanged and is unsupported.
-  // On 5.0 and 5.2 it
-  // also sets the expected display name.
+  // On 5.0 and 5.2 it also sets the expected display name.
   bool ReadOSVersion(std::string& out);
 
   // Searches the installed-programs list for an entry whose DisplayName is
