@@ -44,6 +44,9 @@ platform::RegKey CreateKey(const char* path) {
   return key;
 }
 
+constexpr char kSupportToolsProductKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+    "DCB0F70FD6C59944F950E67D7470A827";
 constexpr char kSupportToolsEntry[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkorE2ESupportTools";
 
@@ -68,12 +71,14 @@ void Sandbox::PrepareHost(const HostSetup& host) {
     CreateKey("SYSTEM\\CurrentControlSet\\Services\\NTDS");
   else
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\NTDS", KEY_WOW64_32KEY, 0);
-  if (host.supportToolsUninstallEntry) {
-    platform::RegKey entry = CreateKey(kSupportToolsEntry);
-    SetOrDeleteValue(entry.get(), "DisplayName", std::string("Windows Support Tools"));
-  } else {
+  if (host.uninstallDisplayName)
+    SetOrDeleteValue(CreateKey(kSupportToolsEntry).get(), "DisplayName", host.uninstallDisplayName);
+  else
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsEntry, KEY_WOW64_32KEY, 0);
-  }
+  if (host.supportToolsProductKey)
+    CreateKey(kSupportToolsProductKey);
+  else
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsProductKey, KEY_WOW64_32KEY, 0);
   char windows[MAX_PATH] = {};
   GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string database = std::string(windows) + "\\NTDS\\ntds.dit";

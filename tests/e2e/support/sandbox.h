@@ -20,8 +20,9 @@ struct LogEntry {
 struct HostSetup {
   std::optional<std::string> osVersion = "6.3";  // CurrentVersion; nullopt removes it
   bool ntdsServiceKey = true;
-  bool ntdsDatabase = true;                 // %Windir%\NTDS\ntds.dit
-  bool supportToolsUninstallEntry = false;  // "Windows Support Tools" in the installed-programs list
+  bool ntdsDatabase = true;                         // %Windir%\NTDS\ntds.dit
+  std::optional<std::string> uninstallDisplayName;  // an installed-programs entry with this name
+  bool supportToolsProductKey = false;              // the installer's product key of the 5.2 Support Tools
   // The keys of this host's DeviceList.ini section; nullopt: no DeviceList.ini at all.
   std::optional<std::string> deviceSection =
       "TYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=0,1,2,3,4,"
