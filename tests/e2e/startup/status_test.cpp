@@ -28,9 +28,11 @@ class Status : public ::testing::Test {
 
 TEST_F(Status, ErrorSameErrorRecoveryCleanAndCleanAgain) {
   RemoveLogger();
-  box.RunVelkor();
+  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
+  EXPECT_FALSE(std::filesystem::exists(box.ActivityLogPath()));  // no logger, no log
   ASSERT_THAT(box.StatusFiles(), SizeIs(1));
   EXPECT_EQ(box.IniValue("STATUS"), "2");
+  EXPECT_THAT(box.IniValue("ERRORDESC"), ::testing::StartsWith("TalLogger.dll Dependency dll is missing "));
   EXPECT_EQ(box.IniValue("WEBPOST"), "TRUE");
   EXPECT_THAT(Newest(), HasSubstr("<status>2</status>"));
 

@@ -49,6 +49,8 @@ class Sandbox {
   // Writes (or with nullopt removes) the agent key's values.
   void SetAgentValues(const std::optional<std::string>& installationPath,
                       const std::optional<std::string>& regId);
+  // Puts the program in `relative` below the installation folder instead of Nexagent.
+  void UseProgramFolder(const std::string& relative) { programFolder_ = installationPath_ + relative; }
   // Copies Velkor.exe and the stand-in libraries into the program folder.
   void InstallProgram(bool withLogger = true);
   // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
