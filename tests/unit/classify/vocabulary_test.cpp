@@ -1,9 +1,7 @@
-// The failure vocabulary: keywords, their detail phrases and the function IDs
-// they lead to. The tables are byte-exact; these tests guard them against
-// edits through counts, lengths, cross-references and a few tricky spellings.
+// The failure vocabulary is byte-exact; these tests guard the tables against
+// edits through counts, lengths, cross-references and the trickiest spellings.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <utility>
 #include <vector>
@@ -20,183 +18,121 @@ namespace {
 
 using testing::FakeRunContext;
 
-PhraseList KeywordsOf(int toolKind) {
-  FakeRunContext ctx;
-  PhraseList list;
-  GetKeyWords(ctx, toolKind, list);
-  return list;
-}
-
-PhraseList DetailsOf(std::string_view keyword) {
-  FakeRunContext ctx;
-  PhraseList list;
-  const int count = SubKeyWords(ctx, keyword, list);
-  EXPECT_EQ(count, static_cast<int>(list.size()));
-  return list;
-}
-
-struct ToolCase {
-  int toolKind, functionIdAfter;  // 777: left as it was
-  const char *first, *last;
-  std::vector<int> keywordIds;  // 0: the keyword keeps the current function ID
-};
-
-TEST(KeyWords, EachToolKindGivesItsListAndTheFunctionIds) {
-  // clang-format off
-  const ToolCase cases[] = {
-      {0, 1001, "Netlogon", "Sysvol", {0, 0}},
-      {1, 777, "failed test Connectivity", "failed test kccevent",
-       {1003, 0, 0, 1011, 1016, 1018, 1025, 1031, 1053, 1055, 1057, 1072, 1114}},
-      {2, 777, "NetBT transports test. . . . . . . : Failed", "Default gateway test . . . . . . . : Failed",
+// The tools run one after another on one context, so a keyword without a
+// function ID of its own, and a tool without a fixed one, keep the ID before;
+// look-alikes and the quick run's lists leave it.
+TEST(KeyWords, ListsAndTheFunctionIdCarriedAcrossKeywordsAndTools) {
+  struct {
+    int toolKind, functionIdAfterList;
+    const char *first, *last;
+    std::vector<int> functionIds;  // after SetKeyWordFunctionID on each keyword in turn
+  } const cases[] = {
+      // clang-format off
+      {6, 777, "stale", "stale", {}}, {-1, 777, "stale", "stale", {}},
+      {0, 1001, "Netlogon", "Sysvol", {1001, 1001}},
+      {1, 1001, "failed test Connectivity", "failed test kccevent",
+       {1003, 1003, 1003, 1011, 1016, 1018, 1025, 1031, 1053, 1055, 1057, 1072, 1114}},
+      {2, 1114, "NetBT transports test. . . . . . . : Failed", "Default gateway test . . . . . . . : Failed",
        {1080, 1082, 1085, 1088, 1096, 1098, 1099, 1103, 1104, 1107, 1125, 1127}},
-      {3, 1132, "Policy OK", "Policy OK", {0}},
-      {4, 1108, "10 consecutive failure(s).", "10 consecutive failure(s).", {0}},
-      {5, 1133, "Policy OK", "Policy OK", {0}},
-      {6, 777, "stale", "stale", {}}, {-1, 777, "stale", "stale", {}}};
-  // clang-format on
-  for (const ToolCase& c : cases) {
-    FakeRunContext ctx;
-    ctx.CurrentFunctionID = 777;
+      {3, 1132, "Policy OK", "Policy OK", {1132}},
+      {4, 1108, "10 consecutive failure(s).", "10 consecutive failure(s).", {1108}},
+      {5, 1133, "Policy OK", "Policy OK", {1133}},
+      // clang-format on
+  };
+  FakeRunContext ctx;
+  ctx.CurrentFunctionID = 777;
+  for (const auto& c : cases) {
     PhraseList list{"stale"};
-    EXPECT_EQ(GetKeyWords(ctx, c.toolKind, list), static_cast<int>(c.keywordIds.size())) << c.toolKind;
+    EXPECT_EQ(GetKeyWords(ctx, c.toolKind, list), static_cast<int>(c.functionIds.size())) << c.toolKind;
     EXPECT_EQ(list.front() + "|" + list.back(), std::string(c.first) + "|" + c.last);
-    EXPECT_EQ(ctx.CurrentFunctionID, c.functionIdAfter) << c.toolKind;
-    if (c.keywordIds.empty()) continue;
+    EXPECT_EQ(ctx.CurrentFunctionID, c.functionIdAfterList) << c.toolKind;
     std::vector<int> ids;
-    for (const std::string& keyword : list) {
-      ctx.CurrentFunctionID = 0;
+    for (const std::string& keyword : c.functionIds.empty() ? PhraseList{} : list) {
       SetKeyWordFunctionID(ctx, keyword);
       ids.push_back(ctx.CurrentFunctionID);
     }
-    EXPECT_EQ(ids, c.keywordIds) << c.toolKind;
+    EXPECT_EQ(ids, c.functionIds) << c.toolKind;
   }
-}
-
-TEST(KeyWords, NetdiagLinesKeepTheirDotLeaders) {
-  for (const std::string& line : KeywordsOf(2)) {
-    EXPECT_EQ(line.size(), line.starts_with("NetBT name test.") ? 35u : 43u) << line;
-    EXPECT_TRUE(line.ends_with(" : Failed")) << line;
-  }
-}
-
-TEST(KeyWords, FunctionIdCarriesAcrossToolsKeywordsAndLookAlikes) {
-  FakeRunContext ctx;
-  PhraseList shares, dcdiag;
-  GetKeyWords(ctx, 0, shares);
-  GetKeyWords(ctx, 1, dcdiag);
-  EXPECT_EQ(ctx.CurrentFunctionID, 1001);  // dcdiag's list leaves the share check's ID
-  SetKeyWordFunctionID(ctx, dcdiag[1]);    // "A recent replication attempt failed:" has none
-  EXPECT_EQ(ctx.CurrentFunctionID, 1001);
-  SetKeyWordFunctionID(ctx, "DC discovery test  . . . . . . . . : Failed");
-  for (const char* lookAlike :
-       {"failed test connectivity", "failed test kccevent ", "Netlogon",
-        "DC discovery test . . . . . . . . . : Failed", "DNS test . . . . . . . . . . . . : Failed", ""}) {
+  PhraseList untouched{"untouched"};
+  for (const char* lookAlike : {"failed test connectivity", "failed test kccevent ",
+                                "DC discovery test . . . . . . . . . : Failed", ""}) {
     SetKeyWordFunctionID(ctx, lookAlike);
-    EXPECT_EQ(ctx.CurrentFunctionID, 1098) << lookAlike;
-    PhraseList details{"untouched"};
-    EXPECT_EQ(SubKeyWords(ctx, lookAlike, details), 0) << lookAlike;
-    EXPECT_EQ(details, PhraseList{"untouched"});
+    EXPECT_EQ(SubKeyWords(ctx, lookAlike, untouched), 0) << lookAlike;
   }
+  std::vector<PhraseList> quickRun(3, untouched);  // the quick run's lists
+  GetKeyWordsToSearch(ctx, 0, quickRun[0]);
+  GetKeyWordsToSearch(ctx, 1, quickRun[1]);
+  EXPECT_EQ(GetKeyWordsToSearch(ctx, 2, quickRun[2]) + SubKeyWordstoSearch(ctx, 0, quickRun[2]), 0);
+  EXPECT_EQ(quickRun,
+            (std::vector<PhraseList>{{"NETLOGON", "SYSVOL"}, {"failed test Connectivity"}, {"untouched"}}));
+  EXPECT_EQ(ctx.CurrentFunctionID, 1133);
+  EXPECT_EQ(untouched, PhraseList{"untouched"});
 }
 
 // A key spelled unlike its keyword finds no details, and a detail phrase
 // spelled unlike its function-ID row resolves to 0.
 TEST(SubKeyWords, EveryKeywordFindsItsDetailsAndTheDetailsReachTheFunctionIdRows) {
-  std::vector<std::size_t> counts;
+  FakeRunContext ctx;
+  std::vector<std::size_t> counts, netdiagLengths;
   int resolved = 0;
-  std::set<int> reached;
+  std::set<int> reached, unreached, distinct;
   for (const int kind : {1, 2}) {
-    for (const std::string& keyword : KeywordsOf(kind)) {
-      const PhraseList details = DetailsOf(keyword);
-      counts.push_back(details.size());
+    PhraseList keywords;
+    GetKeyWords(ctx, kind, keywords);
+    for (const std::string& keyword : keywords) {
+      if (kind == 2) netdiagLengths.push_back(keyword.ends_with(" : Failed") ? keyword.size() : 0);
+      PhraseList details;
+      counts.push_back(static_cast<std::size_t>(SubKeyWords(ctx, keyword, details)));
       for (const std::string& detail : details) {
-        const int id = GetSubKeyWordFunctionID(detail);
-        resolved += id != 0 ? 1 : 0;
-        reached.insert(id);
+        reached.insert(GetSubKeyWordFunctionID(detail));
+        resolved += GetSubKeyWordFunctionID(detail) != 0 ? 1 : 0;
       }
     }
   }
   // 87 phrases under 21 keys, in keyword order.
   EXPECT_EQ(counts, (std::vector<std::size_t>{3, 1, 0, 4, 3, 7, 7, 21, 1, 1, 0, 7, 10,  // dcdiag
                                               1, 2, 2, 7, 1, 1, 3, 1,  3, 0, 0, 1}));   // netdiag
+  EXPECT_EQ(netdiagLengths, (std::vector<std::size_t>{43, 43, 35, 43, 43, 43, 43, 43, 43, 43, 43, 43}));
   EXPECT_EQ(resolved, 64);  // 1015 twice: the NetLogons and frssysvol lists share a phrase
-  std::set<int> unreached;  // rows that hold concrete report lines, not the detail patterns
   for (const auto& row : tables::SubKeywordFunctionIds()) {
+    distinct.insert(row.functionId);
     if (!reached.contains(row.functionId)) unreached.insert(row.functionId);
   }
+  EXPECT_EQ(distinct.size(), 72u);  // 72 rows, none with another's function ID
+  // Rows that hold concrete report lines, which no detail pattern reaches.
   EXPECT_EQ(unreached, (std::set<int>{1083, 1084, 1090, 1095, 1100, 1101, 1102, 1105, 1126}));
 }
 
-TEST(SubKeyWords, SpellingsThatDifferOnlyByBlanksAndDotsStayApart) {
-  const PhraseList events = DetailsOf("failed test kccevent");
-  EXPECT_EQ(events[5], "An Error Event occured.  EventID: 0xC000055D");
-  EXPECT_EQ(events[6], "An Warning Event occurred. EventID: 0x80000785");
-  EXPECT_EQ(events[7], "An Warning Event occurred EventID: 0x800004A4");
-  EXPECT_EQ(events[8], "An Warning Event occurred.EventID: 0x800004D0");
-  EXPECT_EQ(events[9], "An Warning Event occurred.  EventID: 0x800004C0");
-  EXPECT_EQ(DetailsOf("DC discovery test  . . . . . . . . : Failed"),
-            PhraseList{"Cannot find DC in domain * "});
-  EXPECT_EQ(DetailsOf("DC list test . . . . . . . . . . . : Failed"),
-            PhraseList(3, "Failed to enumerate DCs by using the browser."));
-}
-
-TEST(QuickRun, ListsBySelectorWithoutTouchingTheFunctionId) {
-  FakeRunContext ctx;
-  ctx.CurrentFunctionID = 42;
-  PhraseList list{"untouched"};
-  EXPECT_EQ(GetKeyWordsToSearch(ctx, 2, list) + SubKeyWordstoSearch(ctx, 0, list), 0);
-  EXPECT_EQ(list, PhraseList{"untouched"});
-  EXPECT_EQ(GetKeyWordsToSearch(ctx, 0, list), 2);
-  EXPECT_EQ(list, (PhraseList{"NETLOGON", "SYSVOL"}));
-  EXPECT_EQ(GetKeyWordsToSearch(ctx, 1, list), 1);
-  EXPECT_EQ(list, PhraseList{"failed test Connectivity"});
-  EXPECT_EQ(SubKeyWordstoSearch(ctx, 1, list), 3);
-  EXPECT_EQ(list, (PhraseList{"could not confirm the identity of this server in", "", ""}));
-  EXPECT_EQ(ctx.CurrentFunctionID, 42);
-}
-
-TEST(SubKeyWordFunctionId, SeventyTwoRowsInStrictlyAscendingOrder) {
-  const auto rows = tables::SubKeywordFunctionIds();
-  EXPECT_EQ(rows.size(), 72u);
-  EXPECT_EQ(std::adjacent_find(rows.begin(), rows.end(),
-                               [](const auto& a, const auto& b) { return a.functionId >= b.functionId; }),
-            rows.end());
-}
-
-TEST(SubKeyWordFunctionId, ConcreteReportLinesAndLookAlikes) {
+// Rows that a detail phrase reaches are guarded above; these are look-alikes
+// and rows that no detail phrase reaches.
+TEST(SubKeyWordFunctionId, SpellingsThatDifferByABlankOrADotStayApart) {
   const std::pair<const char*, int> cases[] = {
-      {"All adapters are autoconfigured", 1083},
-      {"All adapters are autoconfigured.", 0},
-      {"File \\config\\netlogon.dns contains invalid DNS entries.", 1090},
+      // clang-format off
+      {"Cannot find DC in domain * ", 1130}, {"Cannot find DC in domain *", 0},
+      {"An Warning Event occurred EventID: 0x800004A4", 1138},
+      {"An Warning Event occurred.EventID: 0x800004D0", 1139},
+      {"All adapters are autoconfigured", 1083}, {"All adapters are autoconfigured.", 0},
       {"Failed to enumerate DCs by using the browser. [ERROR_BAD_NETPATH]", 1102},
       {"Failed to enumerate DCs by using the browser.", 0},
-      {"Ths system volume has not been completely replicated to the local machine. This machine is not "
-       "working properly as a DC.",
-       1126},
+      {"File \\config\\netlogon.dns contains invalid DNS entries.", 1090},
+      {"Ths system volume has not been completely replicated to the local machine. "
+       "This machine is not working properly as a DC.", 1126},
+      // clang-format on
   };
   for (const auto& [phrase, id] : cases) EXPECT_EQ(GetSubKeyWordFunctionID(phrase), id) << phrase;
 }
 
 TEST(SetToolErrorCodes, EachToolFillsExactlyItsSlots) {
-  using testing::SlotRanges;
   // clang-format off
   const std::pair<int, std::set<int>> cases[] = {
-      {0, {1}}, {1, SlotRanges({{3, 79}, {109, 124}})}, {2, SlotRanges({{80, 107}, {125, 131}, {134, 134}})},
-      {3, {132}}, {4, {108}}, {5, {133}}, {6, {0}}, {-1, {0}}};
+      {0, {1}}, {1, testing::SlotRanges({{3, 79}, {109, 124}})}, {3, {132}}, {4, {108}}, {5, {133}},
+      {2, testing::SlotRanges({{80, 107}, {125, 131}, {134, 134}})}, {6, {0}}, {-1, {0}}};
   // clang-format on
   for (const auto& [kind, expected] : cases) {
     ConditionSlots slots;
     SetToolErrorCodes(kind, "1722", slots);
     EXPECT_EQ(testing::SlotsHolding(slots, "1722"), expected) << kind;
   }
-}
-
-TEST(ConditionSlots, StartAtZeroAndIgnoreWritesOutsideTheArray) {
-  ConditionSlots slots;
-  EXPECT_FALSE(slots.Set(ConditionSlots::SlotOf(1250), "1"));
-  EXPECT_FALSE(slots.Set(ConditionSlots::SlotOf(-1003), "1"));
-  EXPECT_FALSE(slots.At(200).has_value());
-  EXPECT_EQ(testing::SlotsHolding(slots, "0").size(), 200u);
 }
 
 }  // namespace

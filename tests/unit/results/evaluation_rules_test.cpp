@@ -14,128 +14,93 @@ using testing::LoggedLine;
 using testing::SlotRanges;
 using testing::SlotsHolding;
 
-TEST(Dependency, EachRuleClearsExactlyItsDependents) {
+// Each rule fires on its parent alone (the other parents clear) and clears
+// exactly its dependents.
+TEST(Dependency, EachRuleFiresOnItsParentAndClearsExactlyItsDependents) {
   // clang-format off
   const std::set<int> w = SlotRanges({{11, 30}, {72, 73}, {75, 75}, {79, 82}, {84, 86}, {88, 92}, {95, 98},
                                       {103, 106}, {108, 108}, {112, 117}, {119, 134}});
-  ASSERT_EQ(w.size(), 66u);
   const std::pair<int, std::set<int>> cases[] = {
-      {0, w}, {1, w}, {2, {20, 23, 24}}, {3, {28, 30, 114}}, {4, {91, 92, 97, 110}}, {5, {17, 73}},
-      {6, {91, 92, 106, 110}}, {7, {88, 91, 92}}, {8, {133}}, {9, {132}}, {10, w}, {11, {97}}, {12, w},
-      {13, {91}}, {14, {}}, {-1, {}}};
+      {1, w}, {3, w}, {22, {20, 23, 24}}, {29, {28, 30, 114}}, {88, {91, 92, 97, 110}}, {75, {17, 73}},
+      {104, {91, 92, 106, 110}}, {110, {88, 91, 92}}, {132, {133}}, {133, {132}}, {109, w}, {91, {97}},
+      {111, w}, {97, {91}}};
   // clang-format on
-  for (const auto& [rule, cleared] : cases) {
-    FakeRunContext ctx;
+  for (const auto& [parent, cleared] : cases) {
     ConditionSlots slots = Flagged(SlotRanges({{0, 199}}));
-    UpdateStatusWithDependecy(ctx, rule, slots);
-    EXPECT_EQ(SlotsHolding(slots, "0"), cleared) << "rule " << rule;
+    std::set<int> zero;
+    for (const auto& [other, unused] : cases) {
+      if (other != parent) zero.insert(other);
+    }
+    for (const int slot : zero) slots.Set(slot, "0");
+    FakeRunContext ctx;
+    CheckDependecy(ctx, slots);
+    zero.insert(cleared.begin(), cleared.end());
+    EXPECT_EQ(SlotsHolding(slots, "0"), zero) << "parent " << parent;
   }
 }
 
-void RunRules(ConditionSlots& slots) {
-  FakeRunContext ctx;
-  CheckDependecy(ctx, slots);
-  CheckKCCTest(ctx, slots);
-  CheckMultipleDNSTest(ctx, slots);
-  EXPECT_TRUE(ctx.lines.empty());
-}
-
-TEST(Rules, ClearedParentsNoLongerFireAndTwoOrMoreMembersMerge) {
-  // clang-format off
+// After the rules, each closing entry without a failure left in its slot closes with "1".
+TEST(Rules, ClearedParentsNoLongerFireTwoOrMoreMembersMergeAndWhatIsLeftCloses) {
   const std::pair<std::set<int>, std::set<int>> cases[] = {
-      {{1, 20, 88, 134, 110, 3, 109, 111}, {1, 3, 109, 110, 111}}, {{22, 20, 21, 23, 24}, {21, 22}},
+      // clang-format off
       {{132, 133}, {132}}, {{91, 97}, {91}},  // of two parents clearing each other the earlier rule wins
       {{88, 110}, {88}},                      // rule 4 clears 110 before rule 7 is reached
-      {{115}, {115}}, {{115, 140}, {136}}, {{116, 137, 138, 20}, {20, 136}}, {{89, 129}, {135}},
-      {{88, 95, 91, 97}, {135}},  // 95 survives the DNS test's rule and still counts
-      {{3, 88, 89}, {3}}};        // cleared by the connectivity rule before merging
-  // clang-format on
-  for (const auto& [before, after] : cases) {
-    ConditionSlots slots = Flagged(before);
-    RunRules(slots);
-    EXPECT_EQ(SlotsHolding(slots, "1"), after);
-  }
-}
-
-TEST(Rules, OnlyExactOnesCount) {
-  ConditionSlots slots = Flagged({20, 23, 115});
-  for (const int slot : {1, 117}) slots.Set(slot, std::nullopt);
-  for (const int slot : {22, 116}) slots.Set(slot, "2");
-  RunRules(slots);
-  EXPECT_EQ(SlotsHolding(slots, "1"), (std::set<int>{20, 23, 115}));
-  EXPECT_EQ(SlotsHolding(slots, "2"), (std::set<int>{22, 116}));
-}
-
-const int kClosingSlots[] = {1, 3, 75, 29, 19, 20, 21, 22, 23, 24, 122, 17, 112, 113, 132, 133};
-
-struct Closing {
-  ConditionSlots status, errors, closingStatus, closingErrors;
-  FakeRunContext ctx;
-  void Run() { CheckClosingConditons(ctx, status, errors, closingStatus, closingErrors); }
-};
-
-TEST(ClosingConditions, FailuresLeftByTheRulesCloseWithZeroTheRestWithOne) {
-  const std::pair<std::set<int>, std::set<int>> cases[] = {
-      {{}, {}},
-      {{1, 132}, {1}},                          // the share check's rule clears 132
-      {{132, 133, 29, 75, 17}, {29, 75, 132}},  // 133 and 17 fall to the rules of 132 and 75
+      {{3, 88, 89}, {3}},                     // cleared by the connectivity rule before merging
+      {{88, 95, 91, 97}, {135}},              // 95 survives the DNS test's rule and still counts
+      {{89, 90, 91, 92, 129}, {135}}, {{115}, {115}}, {{115, 140}, {136}},
+      {SlotRanges({{115, 117}, {119, 121}, {137, 140}}), {136}},
+      {{}, {}},                               // every closing entry "1"
+      // clang-format on
   };
-  for (const auto& [flagged, closedWithZero] : cases) {
-    Closing c;
-    c.status = Flagged(flagged);
-    c.errors.Set(132, "53");
-    RunRules(c.status);
-    c.Run();
-    ASSERT_EQ(c.ctx.lines.size(), 16u);
-    for (std::size_t i = 0; i < 16; ++i) {
-      const int slot = kClosingSlots[i];
-      const std::string closing = closedWithZero.contains(slot) ? "0" : "1";
-      const std::string code = slot == 132 ? "53" : "0";
-      EXPECT_TRUE(c.closingStatus.Holds(slot, closing) && c.closingErrors.Holds(slot, code)) << slot;
-      EXPECT_EQ(c.ctx.lines[i],
-                (LoggedLine{"Info", "Status and Errorcode", std::to_string(3000 + slot), closing, code}));
+  for (const auto& [before, after] : cases) {
+    FakeRunContext ctx;
+    ConditionSlots status = Flagged(before), errors, closingStatus, closingErrors;
+    errors.Set(132, "53");
+    CheckDependecy(ctx, status);
+    CheckKCCTest(ctx, status);
+    CheckMultipleDNSTest(ctx, status);
+    EXPECT_EQ(SlotsHolding(status, "1"), after);
+    CheckClosingConditons(ctx, status, errors, closingStatus, closingErrors);
+    std::vector<LoggedLine> expected;
+    for (const int slot : {1, 3, 75, 29, 19, 20, 21, 22, 23, 24, 122, 17, 112, 113, 132, 133}) {
+      expected.push_back({"Info", "Status and Errorcode", std::to_string(3000 + slot),
+                          after.contains(slot) ? "0" : "1", slot == 132 ? "53" : "0"});
     }
+    EXPECT_EQ(ctx.lines, expected);
   }
 }
 
-TEST(ClosingConditions, TimeServiceDecidesHowEntry75IsRead) {
+// Source texts other than "1" and "0", missing texts (the entry is skipped),
+// the time service and the connectivity entry's error code from slot 111.
+TEST(ClosingConditions, EachEntryReadsItsOwnSource) {
+  using Pair = std::pair<ConditionSlots::Value, ConditionSlots::Value>;
   struct {
-    int state;
-    std::set<int> flagged;
-    const char *closing, *code;
+    int timeServiceState, slot;
+    ConditionSlots::Value text;   // in the status slot
+    int missingErrorSlot, entry;  // the error slot without text (0: none of the entries')
+    Pair closing;                 // the entry's closing status and error code
   } const cases[] = {
-      {1, {79}, "0", "svc"}, {1, {73}, "0", "svc"},     {1, {}, "1", "svc"},
-      {0, {79}, "1", "e75"}, {2, {75, 79}, "0", "e75"}, {0, {}, "1", "e75"},
+      // clang-format off
+      {1, 79, "1", 0, 75, {"0", "svc"}}, {1, 73, "1", 0, 75, {"0", "svc"}}, {1, 75, "0", 0, 75, {"1", "svc"}},
+      {0, 79, "1", 0, 75, {"1", "e75"}}, {2, 75, "1", 0, 75, {"0", "e75"}},
+      {0, 110, "2", 0, 3, {"0", "e111"}},  // any text but "0" flags the connectivity entry
+      {0, 109, std::nullopt, 0, 3, {"1", "e111"}},
+      {0, 29, "2", 0, 29, {"1", "e29"}},   // the entry of slot 29 reads only "1" as flagged
+      {0, 21, "2", 0, 21, {"", "e21"}},
+      {0, 19, std::nullopt, 0, 19, {"0", "0"}}, {0, 20, "0", 20, 20, {"0", "0"}},
+      // clang-format on
   };
   for (const auto& t : cases) {
-    Closing c;
-    c.ctx.TimeServiceState = t.state;
-    c.ctx.TimeServiceText = "svc";
-    c.status = Flagged(t.flagged);
-    c.errors.Set(75, "e75");
-    c.Run();
-    EXPECT_TRUE(c.closingStatus.Holds(75, t.closing) && c.closingErrors.Holds(75, t.code)) << t.state;
+    FakeRunContext ctx;
+    ctx.TimeServiceState = t.timeServiceState;
+    ctx.TimeServiceText = "svc";
+    ConditionSlots status, errors, closingStatus, closingErrors;
+    for (const int slot : {3, 19, 20, 21, 29, 75, 111}) errors.Set(slot, "e" + std::to_string(slot));
+    status.Set(t.slot, t.text);
+    errors.Set(t.missingErrorSlot, std::nullopt);
+    CheckClosingConditons(ctx, status, errors, closingStatus, closingErrors);
+    EXPECT_EQ(Pair(closingStatus.At(t.entry), closingErrors.At(t.entry)), t.closing) << t.entry;
   }
-}
-
-TEST(ClosingConditions, OddSourceTextsAreReadAsTheirEntryDefines) {
-  Closing c;
-  c.status.Set(110, "2");  // any text but "0" flags the connectivity entry
-  c.errors.Set(3, "from 3");
-  c.errors.Set(111, "from 111");
-  c.status.Set(19, std::nullopt);
-  c.errors.Set(20, std::nullopt);
-  c.closingStatus.Set(19, "untouched");
-  c.status.Set(21, "2");
-  c.errors.Set(21, "e21");
-  c.status.Set(29, "2");  // the entry of slot 29 reads only "1" as flagged
-  c.Run();
-  EXPECT_TRUE(c.closingStatus.Holds(3, "0") && c.closingErrors.Holds(3, "from 111"));
-  EXPECT_TRUE(c.closingStatus.Holds(19, "untouched"));
-  EXPECT_TRUE(c.closingStatus.Holds(20, "0"));
-  EXPECT_TRUE(c.closingStatus.Holds(21, "") && c.closingErrors.Holds(21, "e21"));
-  EXPECT_TRUE(c.closingStatus.Holds(29, "1"));
-  EXPECT_EQ(c.ctx.lines.size(), 13u);
 }
 
 }  // namespace
