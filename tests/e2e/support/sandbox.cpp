@@ -200,10 +200,17 @@ std::vector<std::string> Sandbox::LogMessages() const {
 }
 
 std::vector<std::string> Sandbox::StatusFiles() const {
-  std::vector<std::pair<fs::file_time_type, std::string>> found;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(DevadEZ(), error))
-    found.emplace_back(entry.last_write_time(), entry.path().filename().string());
+  // Ordered by the full-precision write time: names without leading zeros do
+  // not sort by time, and the C runtime's times have whole seconds only.
+  std::vector<std::pair<ULONGLONG, std::string>> found;
+  WIN32_FIND_DATAA data{};
+  platform::FindHandle search(FindFirstFileA((DevadEZ() + "*").c_str(), &data));
+  for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data)) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const ULONGLONG written =
+        (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    found.emplace_back(written, data.cFileName);
+  }
   std::sort(found.begin(), found.end());
   std::vector<std::string> names;
   for (auto& file : found) names.push_back(std::move(file.second));

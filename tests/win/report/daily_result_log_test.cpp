@@ -7,58 +7,36 @@
 #include <fstream>
 #include <sstream>
 
-#include "report/daily_result_line.h"
 #include "support/fake_run_context.h"
 
 namespace velkor {
 namespace {
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-class DailyResultLog : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::remove_all("C:\\velkor-daily-test");
-    ctx.InstallationPath = "C:\\velkor-daily-test\\";
-    ctx.DatabaseName = "first.mdb";
-    ctx.clock = LocalTime{2014, 3, 5, 7, 21, 5, 2, 0};
-  }
+TEST(DailyResultLog, OneFilePerDatabaseWithTheHeaderOnceAndCrLfLines) {
+  std::filesystem::remove_all("C:\\velkor-daily-test");
   testing::FakeRunContext ctx;
-};
-
-TEST_F(DailyResultLog, HeaderOnceThenEntriesInOrderWithCrLf) {
+  ctx.InstallationPath = "C:\\velkor-daily-test\\";
+  ctx.DatabaseName = "first.mdb";
+  ctx.clock = LocalTime{2014, 3, 5, 7, 21, 5, 2, 0};
   SetDailyResultLogPath(ctx);
   ASSERT_FALSE(ctx.HostName.empty());
   EXPECT_EQ(ctx.DailyResultLogPath, "C:\\velkor-daily-test\\Nexagent\\DataDirectory\\first.mdb\\" +
                                         ctx.HostName + "\\201403\\velkor\\velkor_20140307.Log");
   AppendDailyResult(ctx, "dcdiag.exe", "failed test", 1);
   AppendDailyResult(ctx, "net", "ExecuteEXE failed with error code 2 command is net", 0);
-  EXPECT_EQ(Read(ctx.DailyResultLogPath),
+  std::ostringstream content;
+  content << std::ifstream(ctx.DailyResultLogPath, std::ios::binary).rdbuf();
+  EXPECT_EQ(content.str(),
             "#Fields:\tDATE TIME\tFunction Name\tKEYWORD\tSTATUS\r\n"
             "2014-03-07 21:05:02\tdcdiag.exe\tfailed test\t1\r\n"
             "2014-03-07 21:05:02\tnet\tExecuteEXE failed with error code 2 command is net\t0\r\n");
-}
 
-TEST_F(DailyResultLog, EachDatabaseWritesToItsOwnFolder) {
-  SetDailyResultLogPath(ctx);
   const std::string first = ctx.DailyResultLogPath;
   ctx.DatabaseName = "second.mdb";
   SetDailyResultLogPath(ctx);
-  EXPECT_NE(ctx.DailyResultLogPath, first);
   AppendDailyResult(ctx, "repadmin", ">10 Consectutive Failures", 0);
+  EXPECT_NE(ctx.DailyResultLogPath, first);
   EXPECT_TRUE(std::filesystem::exists(ctx.DailyResultLogPath));
-  EXPECT_FALSE(std::filesystem::exists(first));
-}
-
-TEST_F(DailyResultLog, NoPathMeansNoEntry) {
-  ctx.DailyResultLogPath.clear();
-  AppendDailyResult(ctx, "net", "x", 1);
-  EXPECT_FALSE(std::filesystem::exists("C:\\velkor-daily-test"));
 }
 
 }  // namespace
