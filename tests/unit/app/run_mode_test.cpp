@@ -5,15 +5,11 @@
 namespace velkor {
 namespace {
 
-TEST(RunMode, OneArgumentIsReadLikeAtoiOtherwiseFullRun) {
-  struct Case {
-    std::vector<std::string> args;
-    int mode;
-  } cases[] = {
-      {{}, 0},      {{"0"}, 0},      {{"1"}, 1},    {{"abc"}, 0}, {{"2"}, 2},
-      {{"-1"}, -1}, {{"1", "1"}, 0}, {{"1abc"}, 1}, {{" 1"}, 1},  {{"99999999999"}, 2147483647},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ParseRunMode(c.args), c.mode) << ::testing::PrintToString(c.args);
+// The end-to-end runs cover the ordinary arguments; these are the edges of reading a number.
+TEST(RunMode, OneArgumentIsReadLikeAtoiWithoutOverflow) {
+  EXPECT_EQ(ParseRunMode({"1abc"}), 1);
+  EXPECT_EQ(ParseRunMode({" 1"}), 1);
+  EXPECT_EQ(ParseRunMode({"99999999999"}), 2147483647);
 }
 
 }  // namespace

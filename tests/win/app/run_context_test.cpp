@@ -16,15 +16,5 @@ TEST(WinRunContext, ErrorTextIsTheSystemTextOrTheDecimalCode) {
   EXPECT_EQ(ctx.LastErrorText, "734916353");
 }
 
-TEST(WinRunContext, NothingIsLoggedOrReportedWithoutLoggerAndStatusRecord) {
-  WinRunContext ctx;
-  ctx.LogActivity("WinMain", "Info", "unseen", "", "");
-  ctx.ReportStatus("unseen");
-  EXPECT_TRUE(ctx.ErrorReported);
-  ctx.ShutdownCleanup();
-  ctx.ShutdownCleanup();  // safe more than once
-  EXPECT_FALSE(ctx.status.has_value());
-}
-
 }  // namespace
 }  // namespace velkor
