@@ -14,10 +14,6 @@ namespace velkor {
 
 namespace {
 
-void Log(WinRunContext& ctx, std::string_view message) {
-  ctx.LogActivity("WinMain", "Info", message, "", "");
-}
-
 // Loads the logger library; false when it or its export is missing.
 bool LoadLogger(WinRunContext& ctx) {
   ctx.loggerLibrary = platform::LoadModule(kLoggerLibraryName);
@@ -49,7 +45,7 @@ void StartUp(WinRunContext& ctx) {
     }
     StopRun(ctx);
   }
-  Log(ctx, "Main Function Started");
+  ctx.LogActivity("WinMain", "Info", "Main Function Started", "", "");
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdio>
-#include <memory>
 
 #include "app/guard.h"
 #include "app/run_mode.h"
+#include "app/text.h"
 
 namespace velkor {
 namespace {
@@ -14,11 +14,6 @@ namespace {
 // read in pieces, each piece counting as a line.
 constexpr int kLineBufferSize = 2048;
 constexpr std::string_view kCountedPhrase = "CONSECUTIVE FAILURES";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // Reads the next line (or piece of one) into `line`. At the end of the file,
 // or on a read error, `line` keeps its text and the result is false.
@@ -33,7 +28,7 @@ bool ReadLine(std::FILE* file, std::string& line) {
 
 int ParseRepadminFile(RunContext& ctx, std::string& text) {
   return Guarded(ctx, StandardHandler("ParseRepadminFile"), [&] {
-    const InputFile file(std::fopen(ctx.ToolOutputPath.c_str(), "r"));
+    const CFile file = OpenCFile(ctx.ToolOutputPath, "r");
     if (!file) {
       text = std::to_string(ctx.LastSystemError());
       return 0;

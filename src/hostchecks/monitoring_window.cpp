@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/guard.h"
+#include "app/text.h"
 
 namespace velkor {
 namespace {
@@ -38,15 +39,6 @@ bool ReadDecimal(std::string_view text, std::size_t& pos, int& value) {
   if (signedValue > std::numeric_limits<int>::max()) signedValue = std::numeric_limits<int>::max();
   value = static_cast<int>(signedValue);
   pos = i;
-  return true;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
   return true;
 }
 
@@ -100,8 +92,8 @@ bool SectionAllowsMonitoring(RunContext& ctx, const DeviceSection& section) {
   const char* failure = nullptr;
   if (section.type != 1) {
     failure = "Type is not matched in DeviceList.Ini";
-  } else if (!EqualsIgnoringCase(section.localMachine, "Y") &&
-             !EqualsIgnoringCase(section.localMachine, "LOCAL")) {
+  } else if (!EqualsIgnoringAsciiCase(section.localMachine, "Y") &&
+             !EqualsIgnoringAsciiCase(section.localMachine, "LOCAL")) {
     failure = "LocalMachine is not matched in DeviceList.Ini";
   } else if (section.enable != 1) {
     failure = "Enable is not matched in DeviceList.Ini";

@@ -2,23 +2,13 @@
 
 #include <cstdio>
 
+#include "app/text.h"
 #include "app/text_limits.h"
 
 namespace velkor {
 
-namespace {
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-  return true;
-}
-}  // namespace
-
 std::string NormaliseEntryType(std::string_view type) {
-  if (EqualsIgnoringCase(type, "Information")) return "INFO";
+  if (EqualsIgnoringAsciiCase(type, "Information")) return "INFO";
   std::string result = Bounded(type, limits::kEntryType);
   for (char& c : result) c = AsciiUpper(c);
   return result;

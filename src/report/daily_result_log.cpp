@@ -1,8 +1,8 @@
 #include "report/daily_result_log.h"
 
 #include <cstdio>
-#include <memory>
 
+#include "app/text.h"
 #include "app/text_limits.h"
 #include "hostchecks/host_checks.h"
 #include "platform/files.h"
@@ -10,12 +10,6 @@
 #include "report/daily_result_line.h"
 
 namespace velkor {
-
-namespace {
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-}  // namespace
 
 void SetDailyResultLogPath(RunContext& ctx) {
   ReadHostName(ctx);
@@ -37,7 +31,7 @@ void AppendDailyResult(RunContext& ctx, std::string_view functionName, std::stri
   if (ctx.DailyResultLogPath.empty()) return;
   const LocalTime now = ctx.Now();
   const bool existed = platform::FileExists(ctx.DailyResultLogPath);
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(ctx.DailyResultLogPath.c_str(), "a"));
+  const CFile file = OpenCFile(ctx.DailyResultLogPath, "a");
   if (!file) return;
   const std::string entry = DailyResultEntry(now, functionName, keyword, status);
   if (!existed) std::fputs(std::string(kDailyResultHeader).c_str(), file.get());

@@ -1,9 +1,9 @@
 #include "report/status_file.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "app/guard.h"
+#include "app/text.h"
 #include "app/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -28,14 +28,9 @@ void WriteKey(const StatusContext& status, const char* key, const std::string& v
   platform::IniWrite(status.iniPath, kSection, key, value);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 // Writes one piece in text mode (line feeds become CRLF); false when the file cannot be opened.
 bool WritePiece(const std::string& path, const char* mode, const std::string& piece) {
-  File file(std::fopen(path.c_str(), mode));
+  const CFile file = OpenCFile(path, mode);
   if (!file) return false;
   std::fwrite(piece.data(), 1, piece.size(), file.get());
   std::fflush(file.get());

@@ -113,8 +113,7 @@ TEST_F(Gates, HostOutsideItsWindowStopsWithoutAStatus) {
   EXPECT_THAT(box.StatusFiles(), IsEmpty());
   EXPECT_EQ(box.IniValue("STATUS"), "<absent>");
 
-  Sandbox::WriteWholeFile(box.InstallationPath() + "Configuration\\DeviceList.ini",
-                          "[OTHER-HOST]\r\nTYPE=1\r\n");
+  WriteWholeFile(box.InstallationPath() + "Configuration\\DeviceList.ini", "[OTHER-HOST]\r\nTYPE=1\r\n");
   std::filesystem::remove(box.ActivityLogPath());
   box.RunVelkor();
   EXPECT_EQ(box.LogMessages()[1], "Type is not matched in DeviceList.Ini");

@@ -33,8 +33,8 @@ TEST(SingleInstance, ARunningCopyInAnyLetterCaseIsEndedAndOtherProgramsAreNot) {
   box.PrepareHost();
   const std::string elsewhere = box.InstallationPath() + "elsewhere\\";
   std::filesystem::create_directories(elsewhere);
-  std::filesystem::copy_file(Sandbox::BinFolder() + "sleeper.exe", elsewhere + "VELKOR.EXE");
-  std::filesystem::copy_file(Sandbox::BinFolder() + "sleeper.exe", elsewhere + "other.exe");
+  std::filesystem::copy_file(BinFolder() + "sleeper.exe", elsewhere + "VELKOR.EXE");
+  std::filesystem::copy_file(BinFolder() + "sleeper.exe", elsewhere + "other.exe");
   platform::Handle copy = StartSleeper(elsewhere + "VELKOR.EXE");
   platform::Handle other = StartSleeper(elsewhere + "other.exe");
   ASSERT_TRUE(copy && other);

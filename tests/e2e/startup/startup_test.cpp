@@ -72,14 +72,14 @@ TEST_F(StartUp, LogLinesCarryDateTwelveHourTimeUserModuleAndUpperCasedType) {
   EXPECT_EQ(entries.back().type, "SUCCESS");
   EXPECT_EQ(entries.back().detail, "");
   EXPECT_EQ(entries.back().extra, "");
-  const std::string log = Sandbox::ReadWholeFile(box.ActivityLogPath());
+  const std::string log = ReadWholeFile(box.ActivityLogPath());
   EXPECT_EQ(log.rfind("#Fields:\tdate time\tUser Name\tmodule\ttype\tDescription\n", 0), 0u);
   EXPECT_EQ(log.find('\r'), std::string::npos);
 }
 
 TEST_F(StartUp, FieldLineIsWrittenOnceAndAgainAfterTheLogIsRemoved) {
   const auto fieldLines = [&] {
-    const std::string log = Sandbox::ReadWholeFile(box.ActivityLogPath());
+    const std::string log = ReadWholeFile(box.ActivityLogPath());
     std::size_t count = 0;
     for (std::size_t at = log.find("#Fields:"); at != std::string::npos; at = log.find("#Fields:", at + 1))
       ++count;
@@ -116,8 +116,7 @@ TEST_F(StartUp, InvalidArgumentsWriteTheFourLinesAndStop) {
 
 TEST_F(StartUp, RegIdFallsBackToOrvamobileIni) {
   box.SetAgentValues(box.InstallationPath(), std::nullopt);
-  Sandbox::WriteWholeFile(box.InstallationPath() + "orvamobile.ini",
-                          "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
+  WriteWholeFile(box.InstallationPath() + "orvamobile.ini", "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   ASSERT_EQ(box.StatusFiles().size(), 1u);
   EXPECT_THAT(box.StatusFiles()[0], ::testing::StartsWith("radedavivururaz_N_FALLBACK7_velkor_"));

@@ -21,7 +21,7 @@ class Status : public ::testing::Test {
     box.InstallProgram();
     box.PrepareHost();
   }
-  std::string Newest() const { return Sandbox::ReadWholeFile(box.DevadEZ() + box.StatusFiles().back()); }
+  std::string Newest() const { return ReadWholeFile(box.DevadEZ() + box.StatusFiles().back()); }
   void RemoveLogger() const { std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll"); }
   Sandbox box;
 };
@@ -75,7 +75,7 @@ TEST_F(Status, FileIsByteExactAndNamedAfterItsEmissionTime) {
                                "</mntime>\r\n<status>0</status>\r\n<dbname></dbname>\r\n<modid>29</modid>\r\n"
                                "<edesc><![CDATA[No Errors Found]]></edesc>\r\n"
                                "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>";
-  EXPECT_EQ(Sandbox::ReadWholeFile(box.DevadEZ() + name), expected);
+  EXPECT_EQ(ReadWholeFile(box.DevadEZ() + name), expected);
   // Written in the log folder, then moved: nothing stays behind.
   EXPECT_FALSE(std::filesystem::exists(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor\\" + name));
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -110,12 +109,6 @@ Sandbox::~Sandbox() {
   fresh.ntdsDatabase = false;
   fresh.deviceSection = std::nullopt;
   PrepareHost(fresh);
-}
-
-std::string Sandbox::BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(path).parent_path().string() + "\\";
 }
 
 void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
@@ -223,18 +216,6 @@ std::vector<std::string> Sandbox::AllFiles() const {
     if (entry.is_regular_file()) files.push_back(fs::relative(entry.path(), installationPath_).string());
   std::sort(files.begin(), files.end());
   return files;
-}
-
-std::string Sandbox::ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void Sandbox::WriteWholeFile(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << content;
 }
 
 }  // namespace velkor::e2e

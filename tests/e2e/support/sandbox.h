@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace velkor::e2e {
+
+using velkor::testing::BinFolder;
+using velkor::testing::ReadWholeFile;
+using velkor::testing::WriteWholeFile;
 
 // One activity-log entry split at its tabs.
 struct LogEntry {
@@ -82,11 +88,6 @@ class Sandbox {
   std::vector<std::string> StatusFiles() const;
   // Every file below the installation folder, relative to it.
   std::vector<std::string> AllFiles() const;
-
-  // The folder holding the test programs and the built binaries.
-  static std::string BinFolder();
-  static std::string ReadWholeFile(const std::string& path);
-  static void WriteWholeFile(const std::string& path, const std::string& content);
 
  private:
   std::string installationPath_;

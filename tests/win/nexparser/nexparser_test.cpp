@@ -16,6 +16,7 @@
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
 #include "platform/phrase_list.h"
+#include "support/test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -25,21 +26,10 @@ namespace {
 using platform::Variant;
 using Hits = std::vector<std::optional<std::string>>;
 
-fs::path BinFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return fs::path(path).parent_path();
-}
+using testing::ReadWholeFile;
+using testing::WriteWholeFile;
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void WriteAll(const fs::path& path, const std::string& content) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-}
+fs::path BinFolder() { return testing::BinFolder(); }
 
 // Whether `exe` can be deleted within five seconds: never while a process
 // runs it.
@@ -78,7 +68,8 @@ class NexParserTest : public ::testing::Test {
                           const std::string& settings = "") {
     fs::create_directories(dir);
     fs::copy_file(BinFolder() / "faketool.exe", dir / exeName, fs::copy_options::overwrite_existing);
-    WriteAll(dir / "faketool.ini", "[faketool]\r\nScenarioDir=" + scenario.string() + "\r\n" + settings);
+    WriteWholeFile(dir / "faketool.ini",
+                   "[faketool]\r\nScenarioDir=" + scenario.string() + "\r\n" + settings);
     return (dir / exeName).string();
   }
 
@@ -116,19 +107,19 @@ class NexParserTest : public ::testing::Test {
 // truncated and takes standard error; a tool's own exit code is no failure. A
 // bare name is found in the current folder before Wine's own net.exe.
 TEST_F(NexParserTest, RunsAToolIntoARecreatedFileOrGivesTheWindowsErrorCode) {
-  WriteAll(folder_ / "scenario" / "net_share.txt", "NETLOGON     C:\\x\n");
+  WriteWholeFile(folder_ / "scenario" / "net_share.txt", "NETLOGON     C:\\x\n");
   const std::string tool = InstallTool(folder_ / "Support Tools", "net.exe", folder_ / "scenario",
                                        "[net]\r\nStderr=on standard error\r\nExitCode=3\r\n");
   fs::copy_file(BinFolder() / "faketool.exe", folder_ / "Support.exe");
   const std::string expected = "NETLOGON     C:\\x\r\non standard error\r\n";
   ASSERT_TRUE(SetCurrentDirectoryW((folder_ / "Support Tools").c_str()));
   EXPECT_EQ(Execute("velkor-no-such-tool.exe", "", folder_ / "out.txt"), "2");
-  WriteAll(folder_ / "out.txt", std::string(500, 'x') + "\r\nfailed test Connectivity\r\n");
+  WriteWholeFile(folder_ / "out.txt", std::string(500, 'x') + "\r\nfailed test Connectivity\r\n");
 
   EXPECT_EQ(Execute(tool, " share", folder_ / "out.txt"), "");
-  EXPECT_EQ(ReadAll(folder_ / "out.txt"), expected);
+  EXPECT_EQ(ReadWholeFile(folder_ / "out.txt"), expected);
   EXPECT_EQ(Execute("net", "share", folder_ / "out.txt"), "");
-  EXPECT_EQ(ReadAll(folder_ / "out.txt"), expected);
+  EXPECT_EQ(ReadWholeFile(folder_ / "out.txt"), expected);
 }
 
 // A tool past the time limit is ended with the process it started; output past
@@ -163,8 +154,8 @@ TEST_F(NexParserTest, ToolsPastTheTimeLimitOrTheOutputCapAreEnded) {
 // missing one gives its code and no hits.
 TEST_F(NexParserTest, SearchesUtf16ReportsOrGivesTheWindowsErrorCode) {
   const std::wstring text = L"Gr\u00FC\u00DFe\r\nNETLOGON  C:\\x\r\n";
-  WriteAll(folder_ / "report.txt", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
-                                                            text.size() * sizeof(wchar_t)));
+  WriteWholeFile(folder_ / "report.txt", "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()),
+                                                                  text.size() * sizeof(wchar_t)));
   const PhraseList phrases{"netlogon  c:\\X", platform::WideToAnsi(L"gr\u00FC\u00DFe"), "e*NETLOGON"};
 
   EXPECT_EQ(Search(folder_ / "report.txt", phrases), (Hits{"1", "1", "0"}));

@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "support/fake_run_context.h"
+#include "support/test_files.h"
 
 namespace velkor {
 namespace {
@@ -24,9 +23,7 @@ TEST(DailyResultLog, OneFilePerDatabaseWithTheHeaderOnceAndCrLfLines) {
                                         ctx.HostName + "\\201403\\velkor\\velkor_20140307.Log");
   AppendDailyResult(ctx, "dcdiag.exe", "failed test", 1);
   AppendDailyResult(ctx, "net", "ExecuteEXE failed with error code 2 command is net", 0);
-  std::ostringstream content;
-  content << std::ifstream(ctx.DailyResultLogPath, std::ios::binary).rdbuf();
-  EXPECT_EQ(content.str(),
+  EXPECT_EQ(testing::ReadWholeFile(ctx.DailyResultLogPath),
             "#Fields:\tDATE TIME\tFunction Name\tKEYWORD\tSTATUS\r\n"
             "2014-03-07 21:05:02\tdcdiag.exe\tfailed test\t1\r\n"
             "2014-03-07 21:05:02\tnet\tExecuteEXE failed with error code 2 command is net\t0\r\n");

@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "classify/keywords.h"
 #include "classify/repadmin.h"
@@ -16,6 +14,7 @@
 #include "platform/phrase_list.h"
 #include "report/daily_result_log.h"
 #include "support/fake_run_context.h"
+#include "support/test_files.h"
 #include "tools/tool_kinds.h"
 #include "tools/tool_runner.h"
 
@@ -24,11 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(path).parent_path().string() + "\\";
-}
+using testing::BinFolder;
 
 class ToolPipeline : public ::testing::Test {
  protected:
@@ -52,8 +47,8 @@ class ToolPipeline : public ::testing::Test {
     std::string folder = std::getenv("VELKOR_SOURCE_DIR");
     for (char& c : folder)
       if (c == '/') c = '\\';
-    std::ofstream(root + "faketool.ini")
-        << "[faketool]\r\nScenarioDir=Z:" << folder << "\\sandbox\\scenarios\\" << scenario << "\r\n";
+    testing::WriteWholeFile(root + "faketool.ini", "[faketool]\r\nScenarioDir=Z:" + folder +
+                                                       "\\sandbox\\scenarios\\" + scenario + "\r\n");
     SetDailyResultLogPath(ctx);
   }
 
@@ -83,11 +78,7 @@ class ToolPipeline : public ::testing::Test {
     EXPECT_NE(ExecuteExe(ctx, parser, "repadmin", " /showreps", RepAdmin, errorText), 0);
     return ParseRepadminFile(ctx, buffer);
   }
-  std::string DailyLog() const {
-    std::ostringstream content;
-    content << std::ifstream(ctx.DailyResultLogPath, std::ios::binary).rdbuf();
-    return content.str();
-  }
+  std::string DailyLog() const { return testing::ReadWholeFile(ctx.DailyResultLogPath); }
 
   const std::string root = "C:\\velkor-pipeline\\";
   testing::FakeRunContext ctx;

@@ -1,0 +1,30 @@
+// Small text helpers shared across the program: ASCII case and C runtime files.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace velkor {
+
+constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Equal when only ASCII letters differ in case.
+constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+struct CFileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+// A C runtime file, closed when the owner goes (text mode turns "\n" into CRLF on Windows).
+using CFile = std::unique_ptr<std::FILE, CFileCloser>;
+inline CFile OpenCFile(const std::string& path, const char* mode) {
+  return CFile(std::fopen(path.c_str(), mode));
+}
+
+}  // namespace velkor
