@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/system.h"
+
 namespace velkor::platform {
 
 LONG OpenKey(RegKey& key, HKEY root, const std::string& subKey, REGSAM access) {
@@ -53,10 +55,8 @@ LONG SubKeyName(const RegKey& key, DWORD index, std::string& name, DWORD bufferL
 }
 
 std::string SystemMessage(DWORD code) {
-  char buffer[1000] = {};
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, buffer, sizeof buffer, nullptr);
-  return std::string(buffer, length < sizeof buffer ? length : sizeof buffer - 1);
+  const std::string text = SystemErrorText(code, 0).value_or("");
+  return text.substr(0, 999);
 }
 
 }  // namespace velkor::platform

@@ -45,10 +45,10 @@ std::string UserName() {
 std::uint32_t LastError() { return GetLastError(); }
 void SetLastErrorCode(std::uint32_t code) { SetLastError(code); }
 
-std::optional<std::string> SystemErrorText(std::uint32_t code) {
+std::optional<std::string> SystemErrorText(std::uint32_t code, std::uint32_t language) {
   char* text = nullptr;
   const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
-                                      code, 0x400, reinterpret_cast<char*>(&text), 0, nullptr);
+                                      code, language, reinterpret_cast<char*>(&text), 0, nullptr);
   if (length == 0 || text == nullptr) return std::nullopt;
   std::string result(text, length);
   LocalFree(text);

@@ -17,9 +17,9 @@ std::string TwelveHourTime(const LocalTime& t);
 std::string UserName();
 std::uint32_t LastError();
 void SetLastErrorCode(std::uint32_t code);
-// The system's message for `code` (FormatMessageA, user's default language), untrimmed; none when the system
-// has no text.
-std::optional<std::string> SystemErrorText(std::uint32_t code);
+// The system's message for `code` (FormatMessageA in `language`, by default the user's), untrimmed; none when
+// the system has no text.
+std::optional<std::string> SystemErrorText(std::uint32_t code, std::uint32_t language = 0x400);
 void DebugOutput(const std::string& text);
 void SleepMilliseconds(unsigned milliseconds);
 // The arguments after the program name, as the C runtime parsed the command line.
