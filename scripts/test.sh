@@ -5,6 +5,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
+sh scripts/check-layers.sh
 
 cmake --preset native >/dev/null
 cmake --build --preset native -j2

@@ -1,6 +1,6 @@
 #include "app/agent_settings.h"
 
-#include "app/text_limits.h"
+#include "core/text_limits.h"
 #include "hostchecks/registry_reader.h"
 #include "platform/files.h"
 #include "platform/ini.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

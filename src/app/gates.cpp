@@ -1,9 +1,9 @@
 #include "app/gates.h"
 
-#include "app/guard.h"
 #include "app/run_mode.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "core/guard.h"
 #include "hostchecks/host_checks.h"
 #include "platform/library.h"
 #include "platform/system.h"

@@ -1,8 +1,8 @@
 // Velkor.exe: a run-once, windowless health monitor started by the agent.
 #include <windows.h>
 
-#include "app/guard.h"
 #include "app/startup.h"
+#include "core/guard.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   velkor::WinRunContext ctx;

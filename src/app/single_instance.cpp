@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/guard.h"
-#include "app/text.h"
+#include "core/guard.h"
+#include "core/text.h"
 #include "platform/processes.h"
 
 namespace velkor {

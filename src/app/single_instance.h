@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

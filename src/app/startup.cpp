@@ -4,8 +4,8 @@
 
 #include "app/agent_settings.h"
 #include "app/gates.h"
-#include "app/guard.h"
-#include "app/text_limits.h"
+#include "core/guard.h"
+#include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/library.h"
 #include "platform/system.h"

@@ -1,7 +1,7 @@
 #include "app/win_run_context.h"
 
-#include "app/guard.h"
-#include "app/text_limits.h"
+#include "core/guard.h"
+#include "core/text_limits.h"
 #include "platform/system.h"
 
 namespace velkor {

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 #include "platform/handles.h"
 #include "report/activity_log.h"
 #include "report/status_file.h"

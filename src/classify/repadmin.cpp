@@ -3,9 +3,8 @@
 #include <array>
 #include <cstdio>
 
-#include "app/guard.h"
-#include "app/run_mode.h"
-#include "app/text.h"
+#include "core/guard.h"
+#include "core/text.h"
 
 namespace velkor {
 namespace {

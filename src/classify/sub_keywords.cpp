@@ -1,7 +1,7 @@
 #include "classify/sub_keywords.h"
 
-#include "app/guard.h"
 #include "classify/phrase_tables.h"
+#include "core/guard.h"
 
 namespace velkor {
 

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "app/run_context.h"
-#include "classify/phrase_list.h"
+#include "core/phrase_list.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

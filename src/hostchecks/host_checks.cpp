@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/guard.h"
-#include "app/text_limits.h"
+#include "core/guard.h"
+#include "core/text_limits.h"
 #include "hostchecks/host_role.h"
 #include "hostchecks/monitoring_window.h"
 #include "hostchecks/registry_reader.h"

@@ -3,7 +3,7 @@
 // failure of the check: the caller reports it and ends the run.
 #pragma once
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

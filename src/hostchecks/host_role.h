@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

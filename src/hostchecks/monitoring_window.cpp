@@ -3,8 +3,8 @@
 #include <array>
 #include <limits>
 
-#include "app/guard.h"
-#include "app/text.h"
+#include "core/guard.h"
+#include "core/text.h"
 
 namespace velkor {
 namespace {

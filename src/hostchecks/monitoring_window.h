@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/local_time.h"
-#include "app/run_context.h"
+#include "core/local_time.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

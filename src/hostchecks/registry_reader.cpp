@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/text_limits.h"
+#include "core/text_limits.h"
 #include "hostchecks/os_version.h"
 #include "platform/registry.h"
 

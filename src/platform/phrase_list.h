@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "classify/phrase_list.h"
+#include "core/phrase_list.h"
 #include "platform/ole.h"
 
 namespace velkor::platform {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/local_time.h"
+#include "core/local_time.h"
 
 namespace velkor::platform {
 

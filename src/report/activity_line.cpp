@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/text.h"
-#include "app/text_limits.h"
+#include "core/text.h"
+#include "core/text_limits.h"
 
 namespace velkor {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/local_time.h"
+#include "core/local_time.h"
 #include "platform/logger_api.h"
 
 namespace velkor {

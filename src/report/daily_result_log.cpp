@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/text.h"
-#include "app/text_limits.h"
+#include "core/text.h"
+#include "core/text_limits.h"
 #include "hostchecks/host_checks.h"
 #include "platform/files.h"
 #include "platform/system.h"

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

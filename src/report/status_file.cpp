@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/guard.h"
-#include "app/text.h"
-#include "app/text_limits.h"
+#include "core/guard.h"
+#include "core/text.h"
+#include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/system.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

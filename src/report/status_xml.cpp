@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/text_limits.h"
+#include "core/text_limits.h"
 
 namespace velkor {
 

@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "app/guard.h"
+#include "core/guard.h"
 
 namespace velkor {
 namespace {

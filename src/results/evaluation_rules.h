@@ -3,8 +3,8 @@
 // into one, and closing conditions are derived from their failures.
 #pragma once
 
-#include "app/run_context.h"
 #include "classify/condition_slots.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

@@ -1,6 +1,6 @@
 #include "tools/tool_kinds.h"
 
-#include "app/text_limits.h"
+#include "core/text_limits.h"
 
 namespace velkor {
 

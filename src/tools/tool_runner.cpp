@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/guard.h"
-#include "app/text_limits.h"
+#include "core/guard.h"
+#include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "tools/tool_kinds.h"

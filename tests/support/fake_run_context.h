@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor::testing {
 

@@ -1,4 +1,4 @@
-#include "app/guard.h"
+#include "core/guard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/guard.h"
+#include "core/guard.h"
 
 #include <string>
 
-#include "app/text_limits.h"
+#include "core/text_limits.h"
 
 namespace velkor {
 

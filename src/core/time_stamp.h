@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/local_time.h"
+#include "core/local_time.h"
 
 namespace velkor {
 

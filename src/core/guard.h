@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/run_context.h"
+#include "core/run_context.h"
 
 namespace velkor {
 

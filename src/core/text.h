@@ -1,4 +1,5 @@
-// Small text helpers shared across the program: ASCII case and C runtime files.
+// Small text helpers shared across the program: ASCII case, numbers as atoi
+// reads them, and C runtime files.
 #pragma once
 
 #include <cstdio>
@@ -17,6 +18,10 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   return true;
 }
+
+// Reads a number the way atoi does: optional blanks and sign, then leading
+// digits; 0 when none. Out-of-range values saturate instead of overflowing.
+int AtoiLike(const std::string& text);
 
 struct CFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
