@@ -1,0 +1,14 @@
+// The component's two COM classes.
+#pragma once
+
+#include <windows.h>
+
+namespace nexdb {
+
+// A new object of the class, asked for `iid`.
+HRESULT CreateDatabaseComponent(REFIID iid, void** object);
+HRESULT CreateResultComponent(REFIID iid, void** object);
+// How many objects are alive (the DLL may be unloaded only at 0).
+long LiveObjects();
+
+}  // namespace nexdb
