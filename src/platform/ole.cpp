@@ -96,6 +96,22 @@ SafeArray SafeArray::CreateVariantVector(ULONG count) {
   return SafeArray(SafeArrayCreate(VT_VARIANT, 1, &bound));
 }
 
+SAFEARRAY* VariantVectorOf(const Variant& value) {
+  const VARIANT* v = value.get();
+  if (V_VT(v) != (VT_ARRAY | VT_VARIANT) || V_ARRAY(v) == nullptr || SafeArrayGetDim(V_ARRAY(v)) != 1)
+    return nullptr;
+  return V_ARRAY(v);
+}
+
+Variant VariantOfVector(SafeArray array) {
+  Variant value;
+  if (array) {
+    V_VT(value.get()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(value.get()) = array.release();
+  }
+  return value;
+}
+
 HRESULT GetVariantElement(SAFEARRAY* array, LONG index, Variant& out) {
   return SafeArrayGetElement(array, &index, out.receive());
 }

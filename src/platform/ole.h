@@ -90,6 +90,11 @@ class SafeArray {
   SAFEARRAY* value_ = nullptr;
 };
 
+// The one-dimensional VT_VARIANT array `value` holds; null for any other value.
+SAFEARRAY* VariantVectorOf(const Variant& value);
+// A VT_ARRAY | VT_VARIANT value that owns `array`.
+Variant VariantOfVector(SafeArray array);
+
 // Reads/writes element `index` of a one-dimensional VT_VARIANT array.
 HRESULT GetVariantElement(SAFEARRAY* array, LONG index, Variant& out);
 HRESULT PutVariantElement(SAFEARRAY* array, LONG index, const Variant& value);
