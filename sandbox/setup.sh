@@ -4,9 +4,11 @@
 #   setup.sh <folder with the built binaries> <WINEPREFIX>
 # The agent folder is C:\Program Files (x86)\ZOVEZO\, named by the agent key in
 # the 32-bit registry view; Velkor.exe and the stand-in libraries sit in its
-# Nexagent folder, where the agent starts them. The host is a Windows Server
-# 2012 R2 domain controller (version 6.3, the directory service key and
-# database) that DeviceList.ini monitors around the clock.
+# Nexagent folder, where the agent starts them; the monitoring databases lie
+# in Nexagent\Config\Databases, served by the registered database component
+# (NexDBInterface.dll). The host is a Windows Server 2012 R2 domain
+# controller (version 6.3, the directory service key and database) that
+# DeviceList.ini monitors around the clock.
 set -eu
 BIN="$1"
 export WINEPREFIX="$2"
@@ -14,7 +16,7 @@ WINE=$(command -v wine 2>/dev/null || echo /usr/lib/wine/wine64)
 C="$WINEPREFIX/drive_c"
 AGENT="$C/Program Files (x86)/ZOVEZO"
 mkdir -p "$AGENT/Nexagent" "$AGENT/Configuration" "$C/windows/NTDS"
-for f in Velkor.exe TalLogger.dll NexParser.dll; do
+for f in Velkor.exe TalLogger.dll NexParser.dll NexDBInterface.dll; do
   if [ -f "$BIN/$f" ]; then cp "$BIN/$f" "$AGENT/Nexagent/"; fi
 done
 
@@ -25,6 +27,20 @@ reg add 'HKLM\SOFTWARE\ZOVEZO' /v REGID /d 'DEMO-DC01' /f /reg:32
 reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion /d '6.3' /f /reg:32
 reg add 'HKLM\SYSTEM\CurrentControlSet\Services\NTDS' /f
 [ -f "$C/windows/NTDS/ntds.dit" ] || printf 'directory database' > "$C/windows/NTDS/ntds.dit"
+
+# The monitoring databases, with CRLF line ends as the database component
+# writes them. Databases already there are kept, so that a second run shows
+# what the first one wrote.
+DATABASES="$AGENT/Nexagent/Config/Databases"
+mkdir -p "$DATABASES"
+for f in "$(dirname "$0")"/databases/*.tsv; do
+  [ -f "$DATABASES/$(basename "$f")" ] || sed 's/$/\r/' "$f" > "$DATABASES/$(basename "$f")"
+done
+# The database component, registered where Velkor's width looks for it.
+if [ -f "$AGENT/Nexagent/NexDBInterface.dll" ]; then
+  sh "$(dirname "$0")/register-component.sh" "$AGENT/Nexagent/NexDBInterface.dll" \
+    'C:\Program Files (x86)\ZOVEZO\Nexagent\NexDBInterface.dll'
+fi
 
 # Velkor reads the section named as gethostname names this host: under Wine,
 # the Linux host name.

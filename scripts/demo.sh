@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j2 --target Velkor TalLogger NexParser faketool >/dev/null
+cmake --build --preset windows -j2 --target Velkor TalLogger NexParser NexDBInterface faketool >/dev/null
 
 DEMO="$PWD/build/demo"
 [ "${DEMO_FRESH:-0}" = 1 ] && rm -rf "$DEMO"

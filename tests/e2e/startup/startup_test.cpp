@@ -35,16 +35,17 @@ class StartUp : public ::testing::Test {
 TEST_F(StartUp, MissingInstallationPathEndsSilentlyWithNothingCreated) {
   box.SetAgentValues(std::nullopt, "R1");
   EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexParser.dll",
-                                          "Nexagent\\TalLogger.dll", "Nexagent\\Velkor.exe"));
+  EXPECT_THAT(box.AllFiles(),
+              ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexDBInterface.dll",
+                          "Nexagent\\NexParser.dll", "Nexagent\\TalLogger.dll", "Nexagent\\Velkor.exe"));
 }
 
 TEST_F(StartUp, MissingLoggerWithoutRegIdOnlyCreatesTheFolders) {
   box.SetAgentValues(box.InstallationPath(), std::nullopt);
   std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll");
   EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexParser.dll",
-                                          "Nexagent\\Velkor.exe"));
+  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexDBInterface.dll",
+                                          "Nexagent\\NexParser.dll", "Nexagent\\Velkor.exe"));
   EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\Config"));
   EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor"));
 }

@@ -11,6 +11,7 @@
 
 #include "platform/handles.h"
 #include "platform/ini.h"
+#include "support/com_server.h"
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,7 @@ Sandbox::Sandbox() {
 }
 
 Sandbox::~Sandbox() {
+  if (!registeredComponent_.empty()) velkor::testing::SelfRegister(registeredComponent_, true);
   if (!hostPrepared_) return;
   HostSetup fresh;
   fresh.osVersion = std::nullopt;
@@ -123,10 +125,13 @@ void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
 
 void Sandbox::InstallProgram(bool withLogger) {
   fs::create_directories(programFolder_);
-  std::vector<std::string> files = {"Velkor.exe", "NexParser.dll"};
+  std::vector<std::string> files = {"Velkor.exe", "NexParser.dll", "NexDBInterface.dll"};
   if (withLogger) files.push_back("TalLogger.dll");
   for (const auto& file : files)
     fs::copy_file(BinFolder() + file, programFolder_ + file, fs::copy_options::overwrite_existing);
+  // In this process, of the program's width: the registry view the program reads.
+  registeredComponent_ = programFolder_ + "NexDBInterface.dll";
+  ASSERT_EQ(velkor::testing::SelfRegister(registeredComponent_, false), S_OK);
 }
 
 Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {

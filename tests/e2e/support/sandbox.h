@@ -57,7 +57,8 @@ class Sandbox {
                       const std::optional<std::string>& regId);
   // Puts the program in `relative` below the installation folder instead of Nexagent.
   void UseProgramFolder(const std::string& relative) { programFolder_ = installationPath_ + relative; }
-  // Copies Velkor.exe and the stand-in libraries into the program folder.
+  // Copies Velkor.exe and the stand-in libraries into the program folder and
+  // registers the database component there; the sandbox unregisters it.
   void InstallProgram(bool withLogger = true);
   // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
   // machine is left as a fresh prefix has it when the sandbox goes.
@@ -77,6 +78,8 @@ class Sandbox {
     return installationPath_ + "nexagent\\ApplicationLog\\Velkor\\velkor.txt";
   }
   std::string DevadEZ() const { return installationPath_ + "DevadEZ\\"; }
+  // Where the database component finds the monitoring databases.
+  std::string DatabasesFolder() const { return installationPath_ + "Nexagent\\Config\\Databases\\"; }
 
   std::string IniValue(const std::string& key, const std::string& section = "VELKOR") const;
   void SetIniValue(const std::string& key, const std::string& value,
@@ -93,6 +96,7 @@ class Sandbox {
   std::string installationPath_;
   std::string programFolder_;
   bool hostPrepared_ = false;
+  std::string registeredComponent_;  // the database component's DLL, while registered
 };
 
 }  // namespace velkor::e2e

@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -257,6 +260,36 @@ TEST_F(DatabaseComponentTest, SetMonResultsUpdatesTheFunctionIdOrAppendsIt) {
   const ComponentOutcome missing = results.SetMonResults(Variant(path + ".gone"), "1001", "1", "0");
   EXPECT_FALSE(missing);
   EXPECT_THAT(missing.errorText, HasSubstr("cannot open"));
+}
+
+// The sandbox's databases, as the demo installs them: every record readable,
+// a record for every failure and closing condition, and odd function IDs.
+TEST_F(DatabaseComponentTest, TheSandboxDatabasesAreReadWhole) {
+  std::string source = std::getenv("VELKOR_SOURCE_DIR");  // through Wine's drive Z:
+  std::replace(source.begin(), source.end(), '/', '\\');
+  for (const auto& entry : fs::directory_iterator("Z:" + source + "\\sandbox\\databases"))
+    AddDatabase(entry.path().filename().string(), ReadWholeFile(entry.path()));
+  DatabasePaths paths;
+  ASSERT_TRUE(database_.GetDBPaths(ConfigFolder(), paths));
+  ASSERT_EQ(paths.DatabaseCount(), 2);
+  EXPECT_EQ(paths.Text(1), ConfigFolder() + "\\Databases\\DirectoryHealth.tsv");
+  std::set<std::string> ids;
+  for (long i = 0; i < 2; ++i) {
+    std::string count;
+    ASSERT_TRUE(database_.OpenDB(*paths.Element(i), count));
+    long records = 0;
+    for (RecordPage page; database_.GetRecords(page) && page.RowCount(); page = RecordPage()) {
+      for (long row = 0; row < *page.RowCount(); ++row) ids.insert(page.FunctionIdText(row).value_or(""));
+      records += *page.RowCount();
+    }
+    EXPECT_EQ(std::to_string(records), count);
+    EXPECT_TRUE(database_.CloseDB());
+  }
+  std::set<std::string> expected = {"abc",  "4250", "-5",   " 1001", "3001", "3003", "3075",
+                                    "3029", "3019", "3020", "3021",  "3022", "3023", "3024",
+                                    "3122", "3017", "3112", "3113",  "3132", "3133", "1001"};
+  for (int id = 1003; id <= 1140; ++id) expected.insert(std::to_string(id));
+  EXPECT_EQ(ids, expected);
 }
 
 TEST(DatabaseComponentClient, CallsWithoutAComponentRaiseTheComError) {
