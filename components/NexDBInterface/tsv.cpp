@@ -127,12 +127,10 @@ void RecordWriter::Flush() {
 }
 
 void RecordWriter::WriteLine(std::string_view line) {
+  // What is written must read back: a line the reader would refuse is refused here.
+  if (line.size() > kMaxLineBytes)
+    throw StorageError(path_ + ": a record would be longer than " + std::to_string(kMaxLineBytes) + " bytes");
   if (buffer_.size() + line.size() + 2 > kBlockBytes) Flush();
-  if (line.size() + 2 > kBlockBytes) {
-    file_->Write(line);
-    file_->Write("\r\n");
-    return;
-  }
   buffer_.append(line);
   buffer_.append("\r\n");
 }

@@ -86,6 +86,7 @@ class RecordWriter {
   ~RecordWriter();
 
   const std::string& path() const { return path_; }
+  // Writes a line and CRLF; a line longer than kMaxLineBytes throws.
   void WriteLine(std::string_view line);
   void Write(const Fields& fields);
   // Flushes the file to the disk and closes it.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "memory_files.h"
+#include "tsv.h"
 
 namespace nexdb {
 namespace {
@@ -290,6 +291,23 @@ TEST(DatabaseFiles, ADatabaseIsReplacedWholeOrNotAtAll) {
       EXPECT_THAT(files.PathsStartingWith(kPath + "."), ::testing::IsEmpty());
     }
   }
+}
+
+// A database is never written in a form it cannot be read back in.
+TEST(DatabaseFiles, ARecordGrownPastTheLineLimitIsNotWritten) {
+  MemoryFiles files;
+  files.files[kPath] = Database(2);
+  const std::string huge(kMaxLineBytes, 'x');
+  DatabaseSession session(files);
+  session.Open(kPath);
+  session.NextPage();
+  session.Update({{"2", "1", huge}});
+  EXPECT_THAT(ErrorOf([&] { session.Close(); }), HasSubstr("a record would be longer than 65536 bytes"));
+  EXPECT_THAT(ErrorOf([&] {
+                SetMonResults(files, kPath, {"1", "1", "1001", "1", huge});
+              }),
+              HasSubstr("a record would be longer than 65536 bytes"));
+  EXPECT_EQ(files.files[kPath], Database(2));
 }
 
 TEST(SetMonResults, UpdatesEveryRecordOfTheFunctionId) {
