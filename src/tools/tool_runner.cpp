@@ -6,6 +6,7 @@
 #include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "tools/execute_call.h"
 #include "tools/tool_kinds.h"
 
 namespace velkor {
@@ -17,37 +18,6 @@ const HandlerPolicy kExecuteExeHandler{
 const HandlerPolicy kParseFromFileHandler{
     "ParseFromFile", "ERROR", "Exception occured in lpNexParseFile  Failed", ErrorDetail::None, true,
     false,           true};
-
-// The component's error texts are read into 256-byte buffers.
-constexpr std::size_t kComponentErrorText = 255;
-
-std::string ErrorTextOf(const platform::Variant& result) {
-  return Bounded(result.ToAnsi(), kComponentErrorText);
-}
-
-// The arguments of one str_nexexecute call; the result is shared by all attempts.
-class ExecuteCall {
- public:
-  ExecuteCall(const std::string& parameters, const std::string& outputFile)
-      : parameters_(parameters),
-        yes_("yes"),
-        empty_(""),
-        one_("1"),
-        two_("2"),
-        output_(outputFile),
-        no_("no") {}
-
-  int Run(NexExecuteFn execute, const std::string& command) {
-    platform::Variant commandArgument(command);
-    return execute(commandArgument.get(), parameters_.get(), yes_.get(), empty_.get(), one_.get(), two_.get(),
-                   output_.get(), no_.get(), result_.get());
-  }
-  bool Succeeded() const { return result_.IsEmpty(); }
-  const platform::Variant& Result() const { return result_; }
-
- private:
-  platform::Variant parameters_, yes_, empty_, one_, two_, output_, no_, result_;
-};
 
 }  // namespace
 
@@ -96,7 +66,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
       if (call.Succeeded()) return value;
     }
 
-    errorText = ErrorTextOf(call.Result());
+    errorText = call.ErrorText();
     ctx.ReportStatus(command + " failed with Errorcode=" + errorText);
     ctx.LogActivity("ExecuteExe", "ERROR", "lpNexExecute  Failed",
                     "lpNexExecute failed with error code " + errorText + " File name is " + command, "");
@@ -117,7 +87,7 @@ int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Va
           "lpNexParseFile Success with error code " + errorText + " File name is " + ctx.ToolOutputPath, "");
       return value;
     }
-    errorText = ErrorTextOf(result);
+    errorText = ExecuteCall::ComponentErrorText(result);
     ctx.ReportStatus("lpNexParseFile failed with errorcode=" + errorText);
     ctx.LogActivity(
         "ParseFromFile", "ERROR", "lpNexParseFile  Failed",

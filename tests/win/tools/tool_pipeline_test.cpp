@@ -5,12 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "classify/keywords.h"
 #include "classify/repadmin.h"
-#include "platform/library.h"
+#include "fake_tools.h"
 #include "platform/phrase_list.h"
 #include "report/daily_result_log.h"
 #include "support/fake_run_context.h"
@@ -21,34 +18,16 @@
 namespace velkor {
 namespace {
 
-namespace fs = std::filesystem;
-
-using testing::BinFolder;
-
 class ToolPipeline : public ::testing::Test {
  protected:
   void SetUp() override {
-    fs::remove_all(root);
-    fs::create_directories(root + "nexagent\\ApplicationLog\\Velkor");
-    for (const char* tool : {"net", "dcdiag", "netdiag", "gpotool", "repadmin"})
-      fs::copy_file(BinFolder() + "faketool.exe", root + tool + ".exe");
-    SetCurrentDirectoryA(root.c_str());  // tools in the current folder win over Wine's own net.exe
-    library = platform::LoadModule(BinFolder() + "NexParser.dll");
-    ASSERT_TRUE(library);
-    parser = {platform::ModuleExport<NexExecuteFn>(library, "str_nexexecute"),
-              platform::ModuleExport<NexParseFileFn>(library, "arr_nexparsefile")};
-    ctx.InstallationPath = root;
+    ASSERT_TRUE(tools.Loaded());
+    ctx.InstallationPath = tools.Root();
     ctx.DatabaseName = "monitor.mdb";
   }
-  void TearDown() override { SetCurrentDirectoryA(BinFolder().c_str()); }
 
   void UseScenario(const std::string& scenario) {
-    // The source tree's scenarios, through Wine's drive Z: (the Unix root).
-    std::string folder = std::getenv("VELKOR_SOURCE_DIR");
-    for (char& c : folder)
-      if (c == '/') c = '\\';
-    testing::WriteWholeFile(root + "faketool.ini", "[faketool]\r\nScenarioDir=Z:" + folder +
-                                                       "\\sandbox\\scenarios\\" + scenario + "\r\n");
+    tools.UseScenario(scenario);
     SetDailyResultLogPath(ctx);
   }
 
@@ -56,12 +35,12 @@ class ToolPipeline : public ::testing::Test {
   std::vector<std::string> Found(int kind, const std::string& parameters = "") {
     const std::string command = PrepareToolRun(ctx, kind);
     std::string errorText;
-    EXPECT_NE(ExecuteExe(ctx, parser, command, parameters, kind, errorText), 0) << command;
+    EXPECT_NE(ExecuteExe(ctx, tools.Parser(), command, parameters, kind, errorText), 0) << command;
     PhraseList keywords;
     GetKeyWords(ctx, kind, keywords);
     platform::Variant phrases, hits;
     platform::StorePhraseList(keywords, phrases);
-    EXPECT_NE(ParseFromFile(ctx, parser, phrases, hits, errorText), 0) << command;
+    EXPECT_NE(ParseFromFile(ctx, tools.Parser(), phrases, hits, errorText), 0) << command;
     const auto hitTexts = platform::ReadPhraseList(hits);
     EXPECT_EQ(hitTexts.size(), keywords.size());
     std::vector<std::string> found;
@@ -75,15 +54,13 @@ class ToolPipeline : public ::testing::Test {
   int ReplicationVerdict() {
     PrepareToolRun(ctx, RepAdmin);
     std::string errorText, buffer;
-    EXPECT_NE(ExecuteExe(ctx, parser, "repadmin", " /showreps", RepAdmin, errorText), 0);
+    EXPECT_NE(ExecuteExe(ctx, tools.Parser(), "repadmin", " /showreps", RepAdmin, errorText), 0);
     return ParseRepadminFile(ctx, buffer);
   }
   std::string DailyLog() const { return testing::ReadWholeFile(ctx.DailyResultLogPath); }
 
-  const std::string root = "C:\\velkor-pipeline\\";
+  testing::FakeTools tools{"C:\\velkor-pipeline\\"};
   testing::FakeRunContext ctx;
-  platform::Module library;
-  ParserEntryPoints parser;
 };
 
 using ::testing::ElementsAre;
