@@ -1,0 +1,220 @@
+#include "tools/dispatcher.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "classify/function_ids.h"
+#include "classify/keywords.h"
+#include "classify/repadmin.h"
+#include "classify/share_listing.h"
+#include "classify/sub_keywords.h"
+#include "core/guard.h"
+#include "core/text.h"
+#include "platform/phrase_list.h"
+#include "report/daily_result_log.h"
+#include "tools/tool_kinds.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::string_view kModule = "CmdExecute";
+constexpr std::string_view kWebPostLine =
+    "<----------------------Need to send a WebPost-------------------->";
+constexpr std::string_view kBindingsKeyword = "Bindings test. . . . . . . . . . . : Failed";
+constexpr int kReplicationSlot = 108;
+
+// The parameters of a run, chosen by the executable's name in any case.
+std::string ParametersFor(std::string_view executable, int toolKind) {
+  if (EqualsIgnoringAsciiCase(executable, "repadmin")) return " /showreps";
+  if (EqualsIgnoringAsciiCase(executable, "net")) return " share";
+  if (EqualsIgnoringAsciiCase(executable, "gpotool.exe")) {
+    return toolKind == GpoDomainPolicy ? " /gpo:{31B2F340-016D-11D2-945F-00C04FB984F9}"
+                                       : "  /gpo:{6AC1786C-016F-11D2-945F-00C04FB984F9}";
+  }
+  return "";
+}
+
+// A tool whose healthy report contains its keywords: one not found is a failure.
+bool MissingKeywordIsFailure(int toolKind) { return toolKind == NetShare || IsPolicyCheck(toolKind); }
+
+// The outcome of one search: whether each phrase was found (hit text reading
+// 1) and the phrases as the search component left them.
+struct SearchResult {
+  std::vector<bool> found;
+  std::vector<std::string> phrases;
+};
+
+// One tool's evaluation, with the texts every line of it names.
+class Evaluation {
+ public:
+  Evaluation(RunContext& ctx, const ParserEntryPoints& parser, ConditionSlots& errorCodeSlots, int toolKind,
+             ConditionSlots& statusSlots)
+      : ctx_(ctx),
+        parser_(parser),
+        errorCodeSlots_(errorCodeSlots),
+        statusSlots_(statusSlots),
+        toolKind_(toolKind),
+        executable_(PrepareToolRun(ctx, toolKind)),
+        parameters_(ParametersFor(executable_, toolKind)) {}
+
+  int Run() {
+    if (ExecuteExe(ctx_, parser_, executable_, parameters_, toolKind_, errorText_) == 0) {
+      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+      const std::string detail =
+          "ExecuteEXE failed with error code " + errorText_ + " command is " + executable_;
+      ctx_.LogActivity(kModule, "ERROR", "ExecuteEXE  Failed", detail, "");
+      AppendDailyResult(ctx_, executable_, detail, 0);
+      return 0;
+    }
+    if (toolKind_ == RepAdmin) {
+      EvaluateReplication();
+      return 1;
+    }
+    return EvaluateKeywords();
+  }
+
+ private:
+  void Info(const std::string& text) { ctx_.LogActivity(kModule, "INFO", "", text, ""); }
+  void Flag() { statusSlots_.Set(ConditionSlots::SlotOf(ctx_.CurrentFunctionID), "1"); }
+  std::string Named(std::string_view phrase, std::string_view verdict) const {
+    return "[" + std::string(phrase) + "] " + std::string(verdict) + " in the Command " + executable_ +
+           " with Parameters " + parameters_;
+  }
+  std::string Condition() const {
+    const std::string id = std::to_string(ctx_.CurrentFunctionID);
+    return " Condition ID = " + id + " Function ID=" + id;
+  }
+  // The WebPost line and the line naming a found failure and its condition.
+  void FoundFailure(std::string_view phrase, std::string_view status) {
+    Info(std::string(kWebPostLine));
+    Info(Named(phrase, "value found") + Condition() + " Status =" + std::string(status));
+  }
+
+  void EvaluateReplication() {
+    std::string text;
+    const int verdict = ParseRepadminFile(ctx_, text);
+    AppendDailyResult(ctx_, executable_, ">10 Consectutive Failures", verdict);
+    if (verdict != 0) {
+      statusSlots_.Set(kReplicationSlot, "1");
+      return;
+    }
+    if (!text.empty()) SetToolErrorCodes(RepAdmin, text, errorCodeSlots_);
+    statusSlots_.Set(kReplicationSlot, "0");
+  }
+
+  // Searches the report for `phrases`; nothing when the search fails.
+  std::optional<SearchResult> Search(const PhraseList& phrases) {
+    platform::Variant list, hits;
+    platform::StorePhraseList(phrases, list);
+    if (ParseFromFile(ctx_, parser_, list, hits, errorText_) == 0) return std::nullopt;
+    const auto hitTexts = platform::ReadPhraseList(hits);
+    const auto searched = platform::ReadPhraseList(list);
+    SearchResult result;
+    for (std::size_t i = 0; i < phrases.size(); ++i) {
+      result.found.push_back(i < hitTexts.size() && hitTexts[i] && AtoiLike(*hitTexts[i]) == 1);
+      const bool readBack = i < searched.size() && searched[i] && !searched[i]->empty();
+      result.phrases.push_back(readBack ? *searched[i] : phrases[i]);
+    }
+    return result;
+  }
+
+  // A share counts as listed only where a line of the listing names it; the
+  // name alone may stand inside another share's path.
+  bool Confirmed(const std::string& keyword) const {
+    return toolKind_ != NetShare || IsShareListedInFile(ctx_.ToolOutputPath, keyword);
+  }
+
+  int EvaluateKeywords() {
+    PhraseList keywords;
+    GetKeyWords(ctx_, toolKind_, keywords);
+    const std::optional<SearchResult> search = Search(keywords);
+    if (!search) {
+      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+      ctx_.LogActivity(
+          kModule, "ERROR", "ParseFromFile Failed",
+          "ParseFromFile failed with error code " + errorText_ + " File name is " + ctx_.ToolOutputPath, "");
+      return 0;
+    }
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+      const std::string& keyword = keywords[i];
+      SetKeyWordFunctionID(ctx_, keyword);
+      if (search->found[i] && Confirmed(keyword)) {
+        KeywordFound(keyword);
+      } else {
+        KeywordNotFound(keyword);
+      }
+    }
+    return 1;
+  }
+
+  void KeywordNotFound(const std::string& keyword) {
+    if (MissingKeywordIsFailure(toolKind_)) {
+      Flag();
+      Info(std::string(kWebPostLine));
+      Info(Named(keyword, "value not found") + Condition());
+    }
+    AppendDailyResult(ctx_, executable_, keyword, 0);
+    Info(Named(keyword, "value not found"));
+  }
+
+  void KeywordFound(const std::string& keyword) {
+    AppendDailyResult(ctx_, executable_, keyword, 1);
+    Info(Named(keyword, "value found"));
+    PhraseList details;
+    if (SubKeyWords(ctx_, keyword, details) <= 0) {
+      if (keyword == kBindingsKeyword) {
+        Flag();
+        FoundFailure(keyword, "1");
+      }
+      return;
+    }
+    const std::optional<SearchResult> search = Search(details);
+    if (!search) {
+      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+      Info("ParseFromFile failed for Subkeys with error code " + errorText_ + " File name is " +
+           ctx_.ToolOutputPath);
+      return;
+    }
+    bool anyFound = false;
+    for (std::size_t j = 0; j < details.size(); ++j) {
+      const std::string& detail = search->phrases[j];
+      if (!search->found[j]) {
+        AppendDailyResult(ctx_, executable_, detail, 0);
+        Info("[" + detail + "] Subkeyword not found in the command " + executable_);
+        continue;
+      }
+      anyFound = true;
+      if (const int functionId = GetSubKeyWordFunctionID(detail); functionId != 0)
+        ctx_.CurrentFunctionID = functionId;
+      Flag();
+      AppendDailyResult(ctx_, executable_, detail, 1);
+      FoundFailure(detail, "1");
+      Info("[" + detail + "] Subkeyword found in the File " + ctx_.ToolOutputPath + " ");
+    }
+    if (!anyFound) {
+      SetKeyWordFunctionID(ctx_, keyword);
+      Flag();
+      FoundFailure(keyword, "unknown error");
+    }
+  }
+
+  RunContext& ctx_;
+  const ParserEntryPoints& parser_;
+  ConditionSlots& errorCodeSlots_;
+  ConditionSlots& statusSlots_;
+  const int toolKind_;
+  const std::string executable_;
+  const std::string parameters_;
+  std::string errorText_;
+};
+
+}  // namespace
+
+int CmdExecute(RunContext& ctx, const ParserEntryPoints& parser, ConditionSlots& errorCodeSlots, int toolKind,
+               ConditionSlots& statusSlots) {
+  return Guarded(ctx, HandlerWithoutStatus(kModule),
+                 [&] { return Evaluation(ctx, parser, errorCodeSlots, toolKind, statusSlots).Run(); });
+}
+
+}  // namespace velkor
