@@ -58,7 +58,7 @@ class TestTimeService {
   // is locked while the boot's own services start), and the first start of
   // the stub may time out (1053) although the stub comes up.
   bool Start() {
-    const ULONGLONG deadline = GetTickCount64() + 100000;
+    const ULONGLONG deadline = GetTickCount64() + 240000;
     while (GetTickCount64() < deadline) {
       if (StartServiceA(service_.get(), 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)
         return WaitFor(SERVICE_RUNNING);
