@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
@@ -29,7 +30,7 @@ class FakeTools {
  public:
   // Empties `root` (ending in a backslash), creates the agent's log folder and
   // puts the tools there; the root becomes the current folder, where a tool
-  // is found before Wine's own net.exe.
+  // is found before Wine's own net.exe. The folder goes with the owner.
   explicit FakeTools(std::string root) : root_(std::move(root)) {
     namespace fs = std::filesystem;
     fs::remove_all(root_);
@@ -43,7 +44,12 @@ class FakeTools {
   }
   FakeTools(const FakeTools&) = delete;
   FakeTools& operator=(const FakeTools&) = delete;
-  ~FakeTools() { SetCurrentDirectoryA(BinFolder().c_str()); }
+  ~FakeTools() {
+    SetCurrentDirectoryA(BinFolder().c_str());
+    library_.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
 
   // The tools replay `scenario`; "@HOST@" in its reports becomes `hostName`
   // (by default the computer's name).
