@@ -1,15 +1,3 @@
-# Cross-compiling Velkor for 64-bit Windows with MinGW-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# 64-bit Windows: kept building and passing its unit tests.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(VELKOR_MINGW x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${VELKOR_MINGW}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELKOR_MINGW}-g++-posix)
-set(CMAKE_RC_COMPILER ${VELKOR_MINGW}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${VELKOR_MINGW})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
-# Tests run under Wine in a private prefix inside the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds everything and runs every test: the portable logic natively under
-# AddressSanitizer and UBSan, then the Windows build's unit and end-to-end
-# tests under Wine in a private prefix inside the build tree.
+# AddressSanitizer and UBSan; the 32-bit Windows build (the shipped width) with
+# its unit and end-to-end tests under Wine; the 64-bit Windows build with its
+# unit tests. Both Windows widths share one private prefix in the build tree.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
@@ -11,8 +12,11 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j2
 ctest --preset native
 
-cmake --preset windows >/dev/null
-cmake --build --preset windows -j2
+for preset in windows windows64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2
+done
 VELKOR_WINEPREFIX="$PWD/build/windows/wineprefix"; . scripts/wine-prefix.sh
 trap wine_stop EXIT
 ctest --preset windows
+ctest --preset windows64
