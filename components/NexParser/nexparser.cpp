@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "phrase_search.h"
@@ -137,7 +136,8 @@ void SetHits(VARIANT* hits, const PhraseSearch& search) {
 }  // namespace
 }  // namespace nexparser
 
-extern "C" {
+// The exports are defined against their declarations in nexparser_api.h,
+// which fix their calling convention.
 
 // Arguments 3 to 6 and 8 are the texts "yes", "", "1", "2" and "no" from
 // every caller. They are read as: wait for the tool to end ("yes"), no
@@ -146,9 +146,9 @@ extern "C" {
 // which is not appended to but created or truncated ("no"). That is the only
 // behaviour this library offers, so it accepts these arguments whatever they
 // hold and does not look at them.
-int WINAPI str_nexexecute(VARIANT* command, VARIANT* parameters, VARIANT* /*wait*/,
-                          VARIANT* /*workingFolder*/, VARIANT* /*outputStream*/, VARIANT* /*errorStream*/,
-                          VARIANT* outputFile, VARIANT* /*append*/, VARIANT* result) {
+int str_nexexecute(VARIANT* command, VARIANT* parameters, VARIANT* /*wait*/, VARIANT* /*workingFolder*/,
+                   VARIANT* /*outputStream*/, VARIANT* /*errorStream*/, VARIANT* outputFile,
+                   VARIANT* /*append*/, VARIANT* result) {
   using namespace nexparser;
   return Export(result, [&]() -> DWORD {
     const auto tool = Text(command, false);
@@ -159,7 +159,7 @@ int WINAPI str_nexexecute(VARIANT* command, VARIANT* parameters, VARIANT* /*wait
   });
 }
 
-int WINAPI arr_nexparsefile(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT* result) {
+int arr_nexparsefile(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT* result) {
   using namespace nexparser;
   return Export(result, [&]() -> DWORD {
     const auto path = Text(file, false);
@@ -174,8 +174,3 @@ int WINAPI arr_nexparsefile(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARI
     return 0;
   });
 }
-
-}  // extern "C"
-
-static_assert(std::is_same_v<decltype(&str_nexexecute), velkor::NexExecuteFn>);
-static_assert(std::is_same_v<decltype(&arr_nexparsefile), velkor::NexParseFileFn>);

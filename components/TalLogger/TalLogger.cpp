@@ -7,8 +7,9 @@
 #include "platform/handles.h"
 #include "platform/logger_api.h"
 
-extern "C" int __cdecl LogDataToDisk(const char* path, const char* text, int length, const char* /*header*/,
-                                     int /*mode*/, int* out) {
+// Defined against the declaration in logger_api.h, which fixes its calling convention.
+int LogDataToDisk(const char* path, const char* text, int length, const char* /*header*/, int /*mode*/,
+                  int* out) {
   if (out != nullptr) *out = 0;
   if (path == nullptr || text == nullptr || length < 0) return 0;
   velkor::platform::FileHandle file(CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,

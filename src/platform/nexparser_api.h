@@ -9,11 +9,12 @@
 // windows.h first: oaidl.h relies on its types.
 #include <oaidl.h>
 
-namespace velkor {
-
-inline constexpr char kNexParserLibrary[] = "NexParser.dll";
-inline constexpr char kNexExecuteExport[] = "str_nexexecute";
-inline constexpr char kNexParseFileExport[] = "arr_nexparsefile";
+// The declarations below are the ones both sides use: the program takes its
+// pointer types from them, and the parser library defines its exports against
+// them. On 32-bit Windows the calling convention is part of the contract (the
+// library removes the arguments: WINAPI, __stdcall); the library exports the
+// plain names, undecorated.
+extern "C" {
 
 // str_nexexecute: runs a tool and writes its console output to a file.
 //   command     BSTR, the executable name or a full path ending in it
@@ -22,9 +23,9 @@ inline constexpr char kNexParseFileExport[] = "arr_nexparsefile";
 //   outputFile  BSTR, full path; created or truncated, complete on return
 //   append      the BSTR "no"
 //   result      in/out; VT_EMPTY before the first call
-using NexExecuteFn = int(WINAPI*)(VARIANT* command, VARIANT* parameters, VARIANT* wait,
-                                  VARIANT* workingFolder, VARIANT* outputStream, VARIANT* errorStream,
-                                  VARIANT* outputFile, VARIANT* append, VARIANT* result);
+int WINAPI str_nexexecute(VARIANT* command, VARIANT* parameters, VARIANT* wait, VARIANT* workingFolder,
+                          VARIANT* outputStream, VARIANT* errorStream, VARIANT* outputFile, VARIANT* append,
+                          VARIANT* result);
 
 // arr_nexparsefile: which phrases occur in a text file.
 //   file     BSTR, full path
@@ -33,6 +34,17 @@ using NexExecuteFn = int(WINAPI*)(VARIANT* command, VARIANT* parameters, VARIANT
 //   hits     out, VT_EMPTY on entry; receives VT_ARRAY | VT_VARIANT of n BSTRs,
 //            element i "1" when phrase i occurs and "0" otherwise
 //   result   in/out; VT_EMPTY on entry
-using NexParseFileFn = int(WINAPI*)(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT* result);
+int WINAPI arr_nexparsefile(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT* result);
+
+}  // extern "C"
+
+namespace velkor {
+
+inline constexpr char kNexParserLibrary[] = "NexParser.dll";
+inline constexpr char kNexExecuteExport[] = "str_nexexecute";
+inline constexpr char kNexParseFileExport[] = "arr_nexparsefile";
+
+using NexExecuteFn = decltype(&str_nexexecute);
+using NexParseFileFn = decltype(&arr_nexparsefile);
 
 }  // namespace velkor
