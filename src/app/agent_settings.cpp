@@ -4,6 +4,7 @@
 #include "hostchecks/registry_reader.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "report/path_limits.h"
 
 namespace velkor {
 
@@ -27,8 +28,10 @@ bool ReadAgentLocations(RunContext& ctx) {
     bothRead = CRegistry().ReadAgentValue(ctx.AgentKeyPath, "REGID", value);
     if (bothRead) ctx.RegID = Bounded(value, limits::kRegID);
   }
+  // An empty installation path names no folder, read or not: every agent path
+  // would lie in whatever folder the agent started the program from.
+  if (ctx.InstallationPath.empty()) return false;
   if (!bothRead) {
-    if (ctx.InstallationPath.empty()) return false;
     const std::string fallback =
         platform::IniReadString(ctx.InstallationPath + "orvamobile.ini", "MACHINE_INFO", "DCRegId", "", 256);
     ctx.RegID = Bounded(fallback, limits::kRegID);
@@ -39,12 +42,12 @@ bool ReadAgentLocations(RunContext& ctx) {
 void CreateConfigDirectory(RunContext& ctx) {
   const std::string folder = ctx.InstallationPath + "Nexagent\\Config";
   // Every missing level: on a fresh agent folder the INI writes of the first run must not be lost.
-  platform::MakeDirectoryPath(folder);
+  MakeDirectoryPath(ctx, folder);
   ctx.AgentIniPath = Bounded(folder + "\\Velkor.ini", limits::kAgentIniPath);
 }
 
-void CreateAppLogDirectory(const RunContext& ctx) {
-  platform::MakeDirectoryPath(ctx.InstallationPath + "Nexagent\\ApplicationLog" + "\\Velkor");
+void CreateAppLogDirectory(RunContext& ctx) {
+  MakeDirectoryPath(ctx, ctx.InstallationPath + "Nexagent\\ApplicationLog" + "\\Velkor");
 }
 
 }  // namespace velkor

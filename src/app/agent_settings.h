@@ -14,11 +14,12 @@ std::string AgentKeyPathForThisSystem();
 bool HasProgramFilesX86();
 
 // Installation path and registration identifier (with the orvamobile.ini fallback).
-// False when no installation path was found: the run must end silently.
+// False when no installation path was found, or the one found is empty: the
+// run must end silently.
 bool ReadAgentLocations(RunContext& ctx);
 
 // Creates Nexagent\Config (every missing level) and fixes AgentIniPath; creates the log folders.
 void CreateConfigDirectory(RunContext& ctx);
-void CreateAppLogDirectory(const RunContext& ctx);
+void CreateAppLogDirectory(RunContext& ctx);
 
 }  // namespace velkor

@@ -6,9 +6,9 @@
 #include "app/gates.h"
 #include "core/guard.h"
 #include "core/text_limits.h"
-#include "platform/files.h"
 #include "platform/library.h"
 #include "platform/system.h"
+#include "report/path_limits.h"
 
 namespace velkor {
 
@@ -25,8 +25,12 @@ bool LoadLogger(WinRunContext& ctx) {
     return false;
   }
   const std::string folder = ctx.InstallationPath + "nexagent\\ApplicationLog\\Velkor\\";
-  platform::MakeDirectoryPath(folder);
-  ctx.ActivityLogPath = Bounded(folder + "velkor.txt", limits::kActivityLogPath);
+  MakeDirectoryPath(ctx, folder);
+  // An installation path too long for the log's path leaves the run without
+  // its log, as a folder that cannot be created does.
+  const std::string path = folder + "velkor.txt";
+  if (!WithinPathLimit(ctx, "WinMain", path, limits::kActivityLogPath)) return true;
+  ctx.ActivityLogPath = path;
   ctx.activityLog.emplace(entry, ctx.ActivityLogPath, ctx.UserName);
   return true;
 }

@@ -8,7 +8,7 @@ namespace velkor {
 
 void EndRun(int exitCode) { throw RunEnded{exitCode}; }
 
-void HandleFailure(RunContext& ctx, const HandlerPolicy& policy) {
+void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy) {
   const std::uint32_t code = ctx.LastSystemError();
   std::string detail;
   switch (policy.detail) {
@@ -31,7 +31,35 @@ void HandleFailure(RunContext& ctx, const HandlerPolicy& policy) {
     ctx.ReportStatus(text);
   }
   if (policy.cleanup) ctx.ShutdownCleanup();
+}
+
+void HandleFailure(RunContext& ctx, const HandlerPolicy& policy) {
+  CarryOutPolicy(ctx, policy);
   EndRun(0);
+}
+
+namespace {
+// The registration that a fault outside every handler is handled with.
+const LastChanceHandling* lastChance = nullptr;
+}  // namespace
+
+LastChanceHandling::LastChanceHandling(RunContext& ctx, const HandlerPolicy& policy)
+    : ctx_(ctx), policy_(policy) {
+  lastChance = this;
+}
+
+LastChanceHandling::~LastChanceHandling() {
+  if (lastChance == this) lastChance = nullptr;
+}
+
+void HandleFaultOutsideHandlers() noexcept {
+  if (lastChance == nullptr) return;
+  try {
+    CarryOutPolicy(lastChance->ctx_, lastChance->policy_);
+  } catch (...) {
+    // A step failed and its own handler ended the run (RunEnded), or nothing
+    // more can be done: the process ends all the same.
+  }
 }
 
 }  // namespace velkor

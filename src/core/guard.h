@@ -1,6 +1,8 @@
 // The catch-all handlers. Every operation runs its body through Guarded with
 // its own HandlerPolicy, stated once where the operation is defined; one piece
-// of code (HandleFailure) carries the policy out and ends the run with code 0.
+// of code (CarryOutPolicy) carries the policy out, and the run then ends with
+// code 0: through HandleFailure for what a handler catches, through the
+// last-chance handling for a fault that escapes every handler.
 #pragma once
 
 #include <string_view>
@@ -44,8 +46,35 @@ struct RunEnded {
 
 [[noreturn]] void EndRun(int exitCode);
 
+// Carries out `policy`'s steps for a failure that has just happened: the
+// activity line, the status report and the cleanup it asks for. Ending the run
+// is the caller's.
+void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy);
+
 // Carries out `policy` for a failure that has just been caught, then ends the run.
 [[noreturn]] void HandleFailure(RunContext& ctx, const HandlerPolicy& policy);
+
+// A fault that no catch-all handler sees (a structured exception such as an
+// access violation, in the program or in a component: catch (...) does not
+// catch it) is handled with the run and policy registered here, for the life
+// of this object. One registration at a time.
+class LastChanceHandling {
+ public:
+  LastChanceHandling(RunContext& ctx, const HandlerPolicy& policy);
+  LastChanceHandling(const LastChanceHandling&) = delete;
+  LastChanceHandling& operator=(const LastChanceHandling&) = delete;
+  ~LastChanceHandling();
+
+ private:
+  friend void HandleFaultOutsideHandlers() noexcept;
+  RunContext& ctx_;
+  const HandlerPolicy policy_;  // a copy: the caller's may be a temporary
+};
+
+// Carries out the registered policy on the registered run for such a fault,
+// without throwing; nothing when no run is registered. The caller then ends
+// the process with exit code 0, as every handler does.
+void HandleFaultOutsideHandlers() noexcept;
 
 template <class Body>
 decltype(auto) Guarded(RunContext& ctx, const HandlerPolicy& policy, Body&& body) {

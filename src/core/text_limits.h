@@ -1,5 +1,7 @@
 // The fixed sizes of the run's texts. Each constant is the largest number of
 // characters a text keeps; longer texts are cut with Bounded, never overflow.
+// Paths are the exception: a cut path names another folder or file, so a path
+// over its limit is refused instead (report/path_limits.h).
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,8 @@ inline constexpr std::size_t kDatabaseName = 1023;
 inline constexpr std::size_t kStatusDatabaseName = 255;
 inline constexpr std::size_t kStatusDescriptionCompared = 511;
 inline constexpr std::size_t kStatusDescriptionWritten = 1011;
-inline constexpr std::size_t kDirectoryPath = 250;
+inline constexpr std::size_t kDirectoryPath = 250;        // a folder MakeDirectoryPath creates
+inline constexpr std::size_t kDailyResultLogPath = 1023;  // the daily result log's folder and file
 inline constexpr std::size_t kRegistryValue = 1024;
 }  // namespace limits
 

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/text_limits.h"
 #include "platform/handles.h"
 
 namespace velkor::platform {
@@ -16,7 +17,8 @@ bool FileExists(const std::string& path) {
 
 void CreateOneDirectory(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
-void MakeDirectoryPath(const std::string& path) {
+bool MakeDirectoryPath(const std::string& path) {
+  if (path.size() > limits::kDirectoryPath) return false;
   // Skip the drive root's backslash, then create every prefix that ends at a backslash.
   const std::string::size_type first = path.find('\\');
   if (first != std::string::npos) {
@@ -26,6 +28,7 @@ void MakeDirectoryPath(const std::string& path) {
     }
   }
   CreateOneDirectory(path);
+  return true;
 }
 
 bool MoveFileTo(const std::string& from, const std::string& to) {

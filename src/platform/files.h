@@ -9,8 +9,10 @@ namespace velkor::platform {
 bool FileExists(const std::string& path);
 // One CreateDirectoryA call; an existing folder or a failure is not reported.
 void CreateOneDirectory(const std::string& path);
-// Creates every missing folder of `path` (a drive-rooted path); failures are ignored.
-void MakeDirectoryPath(const std::string& path);
+// Creates every missing folder of `path` (a drive-rooted path); failures are
+// ignored. A path longer than limits::kDirectoryPath (250) characters is
+// refused: nothing is created and the result is false.
+bool MakeDirectoryPath(const std::string& path);
 // MoveFileA; false when the move failed.
 bool MoveFileTo(const std::string& from, const std::string& to);
 // GetWindowsDirectoryA ("C:\\windows"); empty on failure.

@@ -25,7 +25,9 @@ std::uint32_t ForEachProcess(const std::function<void(std::uint32_t, const std::
 }
 
 void EndProcessIfRunning(std::uint32_t id) {
-  Handle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, id));
+  // Only the rights used: Windows before 6.0 refuses the whole of today's
+  // PROCESS_ALL_ACCESS (0x1FFFFF), and a process may grant no more than these.
+  Handle process(OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, id));
   if (!process) return;
   DWORD code = 0;
   if (GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE)

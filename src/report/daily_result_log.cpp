@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "report/daily_result_line.h"
+#include "report/path_limits.h"
 
 namespace velkor {
 
@@ -23,8 +24,15 @@ void SetDailyResultLogPath(RunContext& ctx) {
     return;
   }
   const std::string folder = DailyResultFolder(ctx.InstallationPath, ctx.DatabaseName, host, now);
-  if (!platform::FileExists(folder)) platform::MakeDirectoryPath(folder);
-  ctx.DailyResultLogPath = DailyResultFile(folder, now);
+  const std::string file = DailyResultFile(folder, now);
+  // The file's path holds the folder's: within its limit, both are. Over it,
+  // this database's log is off rather than written into a cut path.
+  if (!WithinPathLimit(ctx, "SetDailyResultLogPath", file, limits::kDailyResultLogPath)) {
+    ctx.DailyResultLogPath.clear();
+    return;
+  }
+  if (!platform::FileExists(folder)) MakeDirectoryPath(ctx, folder);
+  ctx.DailyResultLogPath = file;
 }
 
 void AppendDailyResult(RunContext& ctx, std::string_view functionName, std::string_view keyword, int status) {

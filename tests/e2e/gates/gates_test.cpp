@@ -5,8 +5,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 
+#include "platform/system.h"
 #include "support/sandbox.h"
 
 namespace velkor::e2e {
@@ -145,6 +147,26 @@ TEST_F(Gates, MissingParserLibraryIsReportedWithTheSystemText) {
   // The system text goes into the detail field as it is, with its line break.
   EXPECT_THAT(box.LogEntries().back().detail, ::testing::EndsWith("\r\n"));
   EXPECT_THAT(box.IniValue("ERRORDESC"), ::testing::StartsWith("NexParser.dll  Dependency dll is missing "));
+}
+
+TEST_F(Gates, ParserLibraryOfTheOtherWidthIsReportedWithTheSystemTextFor193) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "the program is 32-bit only in the 32-bit build";
+  box.PrepareHost();
+  // A 64-bit DLL that Wine itself provides, as NexParser.dll beside the 32-bit program.
+  const std::string parser = box.ProgramFolder() + "NexParser.dll";
+  ASSERT_TRUE(CopyFileA("C:\\windows\\sysnative\\version.dll", parser.c_str(), FALSE));
+  const std::string image = ReadWholeFile(parser);
+  ASSERT_GT(image.size(), 0x40u);
+  const std::uint32_t header = *reinterpret_cast<const std::uint32_t*>(image.data() + 0x3C);
+  ASSERT_EQ(image.substr(header, 6), std::string("PE\0\0\x64\x86", 6));  // machine AMD64
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
+
+  const std::string text = platform::SystemErrorText(ERROR_BAD_EXE_FORMAT).value_or("193");
+  EXPECT_EQ(box.LogMessages(), Lines(7, {"NexParser LoadLibrary failed"}));
+  EXPECT_EQ(box.LogEntries().back().detail, text);
+  EXPECT_THAT(box.IniValue("ERRORDESC"), ::testing::StartsWith("NexParser.dll  Dependency dll is missing " +
+                                                               text.substr(0, text.find('\r'))));
 }
 
 TEST_F(Gates, QuickRunPassesTheSameGatesAndEndsWithoutSettlement) {

@@ -57,6 +57,11 @@ class Sandbox {
                       const std::optional<std::string>& regId);
   // Puts the program in `relative` below the installation folder instead of Nexagent.
   void UseProgramFolder(const std::string& relative) { programFolder_ = installationPath_ + relative; }
+  // Moves the installation to `path` (ending with a backslash), with the program in its Nexagent folder.
+  void UseInstallationPath(const std::string& path) {
+    installationPath_ = path;
+    programFolder_ = path + "Nexagent\\";
+  }
   // Copies Velkor.exe and the stand-in libraries into the program folder and
   // registers the database component there; the sandbox unregisters it.
   void InstallProgram(bool withLogger = true);

@@ -68,3 +68,44 @@ TEST(Guard, AnInnerEndOfRunPassesThroughOuterHandlers) {
 
 }  // namespace
 }  // namespace velkor
+
+namespace velkor {
+namespace {
+
+using testing::FakeRunContext;
+
+// A run whose activity log fails: the log's own handler ends the run.
+class FailingLogRun : public FakeRunContext {
+ public:
+  void LogActivity(std::string_view, std::string_view, std::string_view, std::string_view,
+                   std::string_view) override {
+    ++cleanups;
+    EndRun(0);
+  }
+};
+
+TEST(Guard, AFaultOutsideEveryHandlerGetsTheRegisteredRunsPolicyWithoutThrowing) {
+  FakeRunContext ctx;
+  ctx.lastError = 998;
+  {
+    const LastChanceHandling lastChance(ctx, StandardHandler("WinMain"));
+    HandleFaultOutsideHandlers();
+  }
+  EXPECT_EQ(
+      ctx.lines,
+      (std::vector<testing::LoggedLine>{{"WinMain", "ERROR", "Exception Occured ", "system text 998", ""}}));
+  EXPECT_EQ(ctx.statuses, std::vector<std::string>{"Exception occured in WinMain while processing the data"});
+  EXPECT_EQ(ctx.cleanups, 1);
+
+  HandleFaultOutsideHandlers();  // the run is no longer registered
+  EXPECT_EQ(ctx.lines.size(), 1u);
+
+  FailingLogRun failing;
+  const LastChanceHandling lastChance(failing, StandardHandler("WinMain"));
+  HandleFaultOutsideHandlers();  // must not throw: it runs where no handler can catch
+  EXPECT_EQ(failing.cleanups, 1);
+  EXPECT_TRUE(failing.statuses.empty());
+}
+
+}  // namespace
+}  // namespace velkor

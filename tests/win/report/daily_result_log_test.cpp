@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "support/fake_run_context.h"
 #include "support/test_files.h"
@@ -34,6 +35,43 @@ TEST(DailyResultLog, OneFilePerDatabaseWithTheHeaderOnceAndCrLfLines) {
   AppendDailyResult(ctx, "repadmin", ">10 Consectutive Failures", 0);
   EXPECT_NE(ctx.DailyResultLogPath, first);
   EXPECT_TRUE(std::filesystem::exists(ctx.DailyResultLogPath));
+}
+
+TEST(DailyResultLog, PathsOverTheirLimitsAreRefusedWithAFailureLine) {
+  std::filesystem::remove_all("C:\\velkor-daily-test");
+  struct Case {
+    const char* name;
+    std::size_t databaseName;  // its length
+    bool fileKept;
+    testing::LoggedLine line;
+  } cases[] = {
+      // The folder is refused by MakeDirectoryPath; the file keeps its path, which an existing folder could
+      // take.
+      {"folder over 250",
+       250,
+       true,
+       {"MakeDirectoryPath", "ERROR", "Path longer than 250 characters refused", "", ""}},
+      {"file over 1023",
+       1000,
+       false,
+       {"SetDailyResultLogPath", "ERROR", "Path longer than 1023 characters refused", "", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::FakeRunContext ctx;
+    ctx.InstallationPath = "C:\\velkor-daily-test\\";
+    ctx.DatabaseName = std::string(c.databaseName, 'd');
+    SetDailyResultLogPath(ctx);
+    ASSERT_EQ(ctx.lines.size(), 1u);
+    EXPECT_EQ(ctx.lines[0].module, c.line.module);
+    EXPECT_EQ(ctx.lines[0].message, c.line.message);
+    EXPECT_TRUE(ctx.lines[0].detail.starts_with(ctx.InstallationPath + "Nexagent\\DataDirectory\\ddd"))
+        << ctx.lines[0].detail;
+    EXPECT_EQ(ctx.DailyResultLogPath.empty(), !c.fileKept);
+    AppendDailyResult(ctx, "net", "phrase", 1);
+    // Nothing is written anywhere, in particular not into a cut path.
+    EXPECT_FALSE(std::filesystem::exists("C:\\velkor-daily-test\\Nexagent\\DataDirectory"));
+  }
 }
 
 }  // namespace

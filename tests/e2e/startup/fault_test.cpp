@@ -1,0 +1,57 @@
+// An access violation inside a component's export escapes every catch-all
+// handler; the run still ends the way WinMain's handler ends it.
+#include <windows.h>
+// After windows.h.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/sandbox.h"
+
+namespace velkor::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::SizeIs;
+
+// Sets an environment variable for the programs this test starts, until it goes.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    SetEnvironmentVariableA(name, value);
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, nullptr); }
+
+ private:
+  const char* name_;
+};
+
+TEST(Fault, AccessViolationInAComponentIsHandledAsWinMainsException) {
+  Sandbox box;
+  box.SetAgentValues(box.InstallationPath(), "R1");
+  box.InstallProgram();
+  box.PrepareHost();
+  // The test build of the logger faults when it is handed the fourth line.
+  std::filesystem::copy_file(BinFolder() + "faulting\\TalLogger.dll", box.ProgramFolder() + "TalLogger.dll",
+                             std::filesystem::copy_options::overwrite_existing);
+  const ScopedEnvironment fault("VELKOR_FAULT_ON", "supports OS version");
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 0u);  // not the fault's code
+
+  const auto entries = box.LogEntries();
+  ASSERT_THAT(entries, SizeIs(4));
+  EXPECT_EQ(entries[2].message, "OS Version is matched");
+  EXPECT_EQ(entries[3].module, "WinMain");
+  EXPECT_EQ(entries[3].type, "ERROR");
+  EXPECT_EQ(entries[3].message, "Exception Occured ");
+  EXPECT_FALSE(entries[3].detail.empty());  // the system's text of the last error
+  EXPECT_EQ(box.IniValue("STATUS"), "2");
+  EXPECT_EQ(box.IniValue("ERRORDESC"), "Exception occured in WinMain while processing the data");
+  EXPECT_THAT(box.StatusFiles(), SizeIs(1));
+}
+
+}  // namespace
+}  // namespace velkor::e2e
