@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds Velkor and runs it once on the bundled sandbox: a simulated agent
-# installation in a private Wine prefix (build/demo/wineprefix). Shows what the
+# Builds Velkor as shipped (32-bit, with the 32-bit stand-in libraries) and
+# runs it once on the bundled sandbox: a simulated agent installation in a
+# private 64-bit Wine prefix with 32-bit support (build/demo/wineprefix). Shows what the
 # run left behind: the activity log, the VELKOR section of the agent INI file
 # and the status files in DevadEZ. Run it again to see a second run (which
 # emits no status file when nothing changed); DEMO_FRESH=1 starts over.
@@ -19,7 +20,7 @@ trap wine_stop EXIT
 sh sandbox/setup.sh "$PWD/build/windows/bin" "$WINEPREFIX"
 
 AGENT="$WINEPREFIX/drive_c/Program Files (x86)/ZOVEZO"
-printf '%s\n' "== Running Velkor.exe (agent folder C:\\Program Files (x86)\\ZOVEZO\\)"
+printf '%s\n' "== Running Velkor.exe, $(file -b "$AGENT/Nexagent/Velkor.exe" | cut -d, -f1) (agent folder C:\\Program Files (x86)\\ZOVEZO\\)"
 set +e
 (cd "$AGENT/Nexagent" && "$WINE" ./Velkor.exe </dev/null >/dev/null 2>&1)
 code=$?
