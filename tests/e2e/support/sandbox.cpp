@@ -134,6 +134,68 @@ void Sandbox::InstallProgram(bool withLogger) {
   ASSERT_EQ(velkor::testing::SelfRegister(registeredComponent_, false), S_OK);
 }
 
+void Sandbox::InstallTools(const std::string& scenario, const std::string& hostName) const {
+  fs::create_directories(programFolder_);
+  for (const char* tool : velkor::testing::kFakeToolNames)
+    fs::copy_file(BinFolder() + "faketool.exe", programFolder_ + tool + ".exe",
+                  fs::copy_options::overwrite_existing);
+  WriteWholeFile(programFolder_ + "faketool.ini", velkor::testing::FakeToolIni(scenario, hostName));
+}
+
+void Sandbox::SetToolOption(const std::string& tool, const std::string& key, const std::string& value) const {
+  platform::IniWrite(programFolder_ + "faketool.ini", tool, key, value);
+}
+
+namespace {
+const std::vector<std::string> kDatabaseColumns = {"RecordKey", "GroupID",  "TestID",     "TestName",
+                                                   "DeviceID",  "Enabled",  "FunctionID", "Status",
+                                                   "ErrorCode", "UpdatedAt"};
+
+std::vector<std::string> SplitFields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+    fields.push_back(line.substr(start, tab - start));
+  fields.push_back(line.substr(start));
+  return fields;
+}
+}  // namespace
+
+void Sandbox::WriteDatabase(const std::string& fileName, const std::vector<Record>& records) const {
+  std::string text;
+  const auto appendLine = [&](const auto& field) {
+    for (std::size_t i = 0; i < kDatabaseColumns.size(); ++i)
+      text += (i ? "\t" : "") + field(kDatabaseColumns[i]);
+    text += "\r\n";
+  };
+  appendLine([](const std::string& column) { return column; });
+  for (const Record& record : records)
+    appendLine([&](const std::string& column) {
+      const auto found = record.find(column);
+      return found == record.end() ? std::string() : found->second;
+    });
+  WriteWholeFile(DatabasesFolder() + fileName, text);
+}
+
+std::vector<Record> Sandbox::ReadDatabase(const std::string& fileName) const {
+  std::istringstream in(ReadWholeFile(DatabasesFolder() + fileName));
+  std::vector<Record> records;
+  std::vector<std::string> header;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    const std::vector<std::string> fields = SplitFields(line);
+    if (header.empty()) {
+      header = fields;
+      continue;
+    }
+    Record record;
+    for (std::size_t i = 0; i < header.size() && i < fields.size(); ++i) record[header[i]] = fields[i];
+    records.push_back(std::move(record));
+  }
+  return records;
+}
+
 Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {
   const std::string exe = programFolder_ + exeName;
   std::string commandLine = "\"" + exe + "\"";

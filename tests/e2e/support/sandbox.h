@@ -4,6 +4,7 @@
 // run leaves behind.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ inline const std::vector<std::string> kPassedGatesMessages = {
     "Contians support tools",
 };
 
+// One record of a monitoring database: column name to value. Columns left
+// out are written empty.
+using Record = std::map<std::string, std::string>;
+
 // The host name as the program reads it.
 std::string HostName();
 
@@ -65,6 +70,17 @@ class Sandbox {
   // Copies Velkor.exe and the stand-in libraries into the program folder and
   // registers the database component there; the sandbox unregisters it.
   void InstallProgram(bool withLogger = true);
+  // Puts the fake diagnostic tools beside the program, replaying the recorded
+  // `scenario` of the source tree; "@HOST@" in its reports becomes `hostName`
+  // (by default the computer's name).
+  void InstallTools(const std::string& scenario = "healthy", const std::string& hostName = "") const;
+  // Sets a per-tool key of faketool.ini (the tool's section: its name without .exe).
+  void SetToolOption(const std::string& tool, const std::string& key, const std::string& value) const;
+  // Writes the monitoring database `fileName` (in DatabasesFolder) with the
+  // component's column header and `records`, CRLF line ends.
+  void WriteDatabase(const std::string& fileName, const std::vector<Record>& records) const;
+  // The records of the monitoring database `fileName`, every column by its header name.
+  std::vector<Record> ReadDatabase(const std::string& fileName) const;
   // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
   // machine is left as a fresh prefix has it when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});

@@ -7,7 +7,6 @@
 // After windows.h.
 #include <oleauto.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -35,7 +34,7 @@ class FakeTools {
     namespace fs = std::filesystem;
     fs::remove_all(root_);
     fs::create_directories(root_ + "nexagent\\ApplicationLog\\Velkor");
-    for (const char* tool : {"net", "dcdiag", "netdiag", "gpotool", "repadmin", "netdom"})
+    for (const char* tool : kFakeToolNames)
       fs::copy_file(BinFolder() + "faketool.exe", root_ + tool + ".exe");
     SetCurrentDirectoryA(root_.c_str());
     library_ = platform::LoadModule(BinFolder() + "NexParser.dll");
@@ -54,13 +53,7 @@ class FakeTools {
   // The tools replay `scenario`; "@HOST@" in its reports becomes `hostName`
   // (by default the computer's name).
   void UseScenario(const std::string& scenario, const std::string& hostName = "") const {
-    // The source tree's scenarios, through Wine's drive Z: (the Unix root).
-    std::string folder = std::getenv("VELKOR_SOURCE_DIR");
-    for (char& c : folder)
-      if (c == '/') c = '\\';
-    std::string ini = "[faketool]\r\nScenarioDir=Z:" + folder + "\\sandbox\\scenarios\\" + scenario + "\r\n";
-    if (!hostName.empty()) ini += "HostName=" + hostName + "\r\n";
-    WriteWholeFile(root_ + "faketool.ini", ini);
+    WriteWholeFile(root_ + "faketool.ini", FakeToolIni(scenario, hostName));
   }
   // Takes a tool away, so that it cannot be run.
   void Remove(const std::string& tool) const { std::filesystem::remove(root_ + tool + ".exe"); }
