@@ -43,12 +43,26 @@ function(velkor_version_resource target)
   endif()
 endfunction()
 
+# velkor_split_debug_info(<target>)
+# The loader reads the whole image into memory, debug sections included, where
+# they would count towards every process's working set: they move to
+# <file>.debug beside the binary, which debuggers find through the link left in it.
+function(velkor_split_debug_info target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+            $<TARGET_FILE_NAME:${target}>
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+    VERBATIM)
+endfunction()
+
 # velkor_component(<target> DESCRIPTION <text>)
 # Makes a SHARED library (with its .def file among its sources) a stand-in for
 # one of the agent's libraries: <target>.dll without a prefix, built into bin/
 # beside Velkor.exe, seeing Velkor's src/ for the interfaces in src/platform,
 # its exports under their plain names on both widths (32-bit __stdcall names
-# lose their @n decoration), and a version resource.
+# lose their @n decoration), a version resource, and its debug information in
+# a file of its own.
 function(velkor_component target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESCRIPTION" "")
   set_target_properties(${target} PROPERTIES
@@ -58,4 +72,5 @@ function(velkor_component target)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src)
   target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup)
   velkor_version_resource(${target} DESCRIPTION "${arg_DESCRIPTION}")
+  velkor_split_debug_info(${target})
 endfunction()

@@ -1,5 +1,7 @@
 #include "search_file.h"
 
+#include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -8,7 +10,8 @@
 namespace nexparser {
 namespace {
 
-constexpr DWORD kPieceBytes = 256 * 1024;
+constexpr std::size_t kUtf16PieceBytes = 64 * 1024;
+constexpr std::size_t kMaxRead = 1 << 30;  // one ReadFile asks for at most this much
 
 // Converts UTF-16 text to the system code page and feeds it on.
 class AnsiConverter {
@@ -37,30 +40,34 @@ DWORD SearchFile(const wchar_t* path, PhraseSearch& search) {
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                               nullptr));
   if (!file) return GetLastError();
+  const auto read = [&](char* into, std::size_t size, DWORD& count) {
+    count = 0;
+    return ReadFile(file.get(), into, static_cast<DWORD>(std::min<std::size_t>(size, kMaxRead)), &count,
+                    nullptr) != 0;
+  };
 
-  std::vector<char> buffer(kPieceBytes);
-  Utf16Framer framer;
-  AnsiConverter converter(search);
-  bool first = true;
-  bool utf16 = false;
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.get(), buffer.data(), kPieceBytes, &read, nullptr)) return GetLastError();
-    if (read == 0) break;
-    std::string_view piece(buffer.data(), read);
-    if (first) {
-      first = false;
-      utf16 = StartsWithUtf16LeBom(piece);
-      if (utf16) piece.remove_prefix(2);
+  char head[2];
+  DWORD count = 0;
+  if (!read(head, sizeof head, count)) return GetLastError();
+  if (StartsWithUtf16LeBom(std::string_view(head, count))) {
+    // UTF-16 is read into a buffer of its own and converted on the way.
+    std::vector<char> buffer(kUtf16PieceBytes);
+    Utf16Framer framer;
+    AnsiConverter converter(search);
+    do {
+      if (!read(buffer.data(), buffer.size(), count)) return GetLastError();
+      converter.Feed(framer.Take(std::string_view(buffer.data(), count)));
+    } while (count != 0 && !search.AllFound());
+    converter.Feed(framer.Finish());
+  } else {
+    // Bytes go straight into the search's own block.
+    search.Feed(std::string_view(head, count));
+    while (count != 0 && !search.AllFound()) {
+      const std::span<char> space = search.Space();
+      if (!read(space.data(), space.size(), count)) return GetLastError();
+      search.Commit(count);
     }
-    if (utf16) {
-      converter.Feed(framer.Take(piece));
-    } else {
-      search.Feed(piece);
-    }
-    if (search.AllFound()) break;
   }
-  if (utf16) converter.Feed(framer.Finish());
   search.Finish();
   return 0;
 }

@@ -6,6 +6,8 @@
 // windows.h first: the headers below rely on its types.
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,9 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "classify/phrase_tables.h"
+#include "phrase_search.h"
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
 #include "platform/phrase_list.h"
+#include "reference_search.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -160,6 +165,47 @@ TEST_F(NexParserTest, SearchesUtf16ReportsOrGivesTheWindowsErrorCode) {
 
   EXPECT_EQ(Search(folder_ / "report.txt", phrases), (Hits{"1", "1", "0"}));
   EXPECT_EQ(Search(folder_ / "absent.txt", phrases, "2"), Hits{});
+}
+
+// Recorded reports after a healthy one repeated past several blocks, with
+// failure lines across the first two block borders, in the system code page
+// and in UTF-16LE: the library finds what the reference search finds.
+TEST_F(NexParserTest, FindsWhatTheReferenceFindsAcrossBlocksInEitherEncoding) {
+  std::string source = std::getenv("VELKOR_SOURCE_DIR");
+  for (char& c : source)
+    if (c == '/') c = '\\';
+  const fs::path scenarios = "Z:" + source + "\\sandbox\\scenarios";
+  const auto crlf = [](const std::string& lf) {
+    std::string text;
+    for (const char c : lf) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return text;
+  };
+  const std::string healthy = crlf(ReadWholeFile(scenarios / "healthy" / "dcdiag.txt"));
+  // Healthy reports and a line of dots up to `end`, then `line`.
+  std::string text;
+  const auto fillUpTo = [&](std::size_t end, const std::string& line) {
+    while (text.size() + healthy.size() + 2 <= end) text += healthy;
+    text += std::string(end - text.size() - 2, '.') + "\r\n" + line;
+  };
+  fillUpTo(nexparser::kBlockBytes - 12, "DC01 failed test Connectivity\r\n");
+  fillUpTo(2 * nexparser::kBlockBytes - 30, "The host DC02 could not be resolved to an IP address.\r\n");
+  text += crlf(ReadWholeFile(scenarios / "services_stopped" / "dcdiag.txt")) +
+          crlf(ReadWholeFile(scenarios / "replication_failures" / "dcdiag.txt"));
+  PhraseList phrases;
+  for (const auto& keyword : tables::ToolTables()[1].keywords) phrases.emplace_back(keyword.phrase);
+  for (const auto& list : tables::SubKeywordLists())
+    phrases.insert(phrases.end(), list.phrases.begin(), list.phrases.end());
+  Hits expected;
+  for (const bool found : nexparser::ReferenceSearch(text, phrases)) expected.emplace_back(found ? "1" : "0");
+  ASSERT_GE(std::count(expected.begin(), expected.end(), "1"), 5);
+
+  std::u16string wide;  // the reports are ASCII
+  for (const unsigned char c : text) wide.push_back(c);
+  WriteWholeFile(folder_ / "ansi.txt", text);
+  WriteWholeFile(folder_ / "utf16.txt",
+                 "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2));
+  EXPECT_EQ(Search(folder_ / "ansi.txt", phrases), expected);
+  EXPECT_EQ(Search(folder_ / "utf16.txt", phrases), expected);
 }
 
 // A 64 MB report that is one single line: searched to its end without holding
