@@ -103,6 +103,7 @@ void PhraseSearch::Process(bool atEnd) {
     const Phrase& phrase = phrases_[index];
     FollowLine(index, phrase.nextRun, static_cast<std::size_t>(phrase.nextFrom - base_), atEnd);
   }
+  for (const std::uint32_t index : following) UpdateRetryFrom(firstRuns_[phrases_[index].firstRun]);
   if (size_ == 0) return;
   const auto* text = reinterpret_cast<const unsigned char*>(buffer_.data());
   scanner_.Scan(text, size_, fresh_, atEnd ? size_ : size_ - 1, [&](std::size_t run, std::size_t start) {
@@ -122,6 +123,7 @@ void PhraseSearch::OnFirstRun(std::size_t run, std::size_t start, bool atEnd) {
       FollowLine(index, 0, end, atEnd);
     }
   }
+  UpdateRetryFrom(firstRuns_[run]);
 }
 
 // Looks for the runs of phrase `index` from `run` on, each after the one
@@ -148,14 +150,14 @@ void PhraseSearch::FollowLine(std::uint32_t index, std::size_t run, std::size_t 
   if (run == phrase.rest.size()) {
     MarkFound(phrase);
   } else if (lineEnds) {
-    SetRetryFrom(phrase, base_ + lineEnd + 1);
+    phrase.retryFrom = base_ + lineEnd + 1;
   } else {
     // The block holds the last keep_ bytes again, so the next search starts
     // where an occurrence could still end in the next block.
     const std::size_t length = phrase.rest[run].folded.size();
     phrase.nextRun = run;
     phrase.nextFrom = base_ + std::max(from, end + 1 >= length ? end + 1 - length : 0);
-    SetRetryFrom(phrase, std::numeric_limits<std::uint64_t>::max());
+    phrase.retryFrom = std::numeric_limits<std::uint64_t>::max();
     following_.push_back(index);
   }
 }
@@ -163,12 +165,9 @@ void PhraseSearch::FollowLine(std::uint32_t index, std::size_t run, std::size_t 
 void PhraseSearch::MarkFound(Phrase& phrase) {
   phrase.found = true;
   --remaining_;
-  if (!phrase.starsOnly) SetRetryFrom(phrase, std::numeric_limits<std::uint64_t>::max());
 }
 
-void PhraseSearch::SetRetryFrom(Phrase& phrase, std::uint64_t offset) {
-  phrase.retryFrom = offset;
-  FirstRun& run = firstRuns_[phrase.firstRun];
+void PhraseSearch::UpdateRetryFrom(FirstRun& run) {
   run.retryFrom = std::numeric_limits<std::uint64_t>::max();
   for (const std::uint32_t index : run.phrases)
     if (!phrases_[index].found) run.retryFrom = std::min(run.retryFrom, phrases_[index].retryFrom);

@@ -86,7 +86,7 @@ class PhraseSearch {
   void OnFirstRun(std::size_t run, std::size_t start, bool atEnd);
   void FollowLine(std::uint32_t index, std::size_t run, std::size_t from, bool atEnd);
   void MarkFound(Phrase& phrase);
-  void SetRetryFrom(Phrase& phrase, std::uint64_t offset);
+  void UpdateRetryFrom(FirstRun& run);
   static std::size_t FindSegment(const Segment& segment, const char* text, std::size_t size);
 
   std::vector<Phrase> phrases_;
