@@ -9,6 +9,7 @@
 #include "platform/library.h"
 #include "platform/system.h"
 #include "report/path_limits.h"
+#include "results/quick_run.h"
 
 namespace velkor {
 
@@ -76,7 +77,11 @@ int FinishQuickRun(WinRunContext& ctx) {
 int RunVelkor(WinRunContext& ctx) {
   StartUp(ctx);
   PassGates(ctx);
-  return ctx.RunMode == 1 ? FinishQuickRun(ctx) : FinishFullRun(ctx);
+  if (ctx.RunMode == 1) {
+    SetMonIDStatus(ctx, ctx.parser, ctx.status ? &*ctx.status : nullptr);
+    return FinishQuickRun(ctx);
+  }
+  return FinishFullRun(ctx);
 }
 
 }  // namespace velkor
