@@ -40,3 +40,32 @@ for f in "$AGENT/DevadEZ"/*; do
   tr -d '\r' < "$f"
   echo
 done
+
+# ---- Quick run ---------------------------------------------------------------
+# "Velkor.exe 1" after the full run, on the same sandbox: the activity lines it
+# added, the database records it changed (copies of the databases taken just
+# before it, compared by sandbox/show-changes.sh) and the output files of the
+# last three quick runs, kept under their rotation numbers 1 to 3.
+DATABASES="$AGENT/Nexagent/Config/Databases"
+LOGFILE="$AGENT/Nexagent/ApplicationLog/Velkor/velkor.txt"
+rm -rf "$DEMO/databases-before-quick-run"
+cp -r "$DATABASES" "$DEMO/databases-before-quick-run"
+logged=$(cat "$LOGFILE" 2>/dev/null | wc -l)
+echo
+printf '%s\n' "== Quick run: Velkor.exe 1"
+set +e
+(cd "$AGENT/Nexagent" && "$WINE" ./Velkor.exe 1 </dev/null >/dev/null 2>&1)
+code=$?
+set -e
+echo "exit code: $code"
+echo
+printf '%s\n' "== Activity lines of the quick run"
+tail -n +"$((logged + 1))" "$LOGFILE"
+for f in "$DATABASES"/*.tsv; do
+  echo
+  printf '%s\n' "== Records the quick run changed in $(basename "$f")"
+  sh sandbox/show-changes.sh "$DEMO/databases-before-quick-run/$(basename "$f")" "$f"
+done
+echo
+printf '%s\n' "== Quick run output files (Nexagent\\ApplicationLog\\Velkor\\)"
+ls "$AGENT/Nexagent/ApplicationLog/Velkor" | grep '^VelkorTemp_.*[0-9]\.txt$' || echo "(none)"
