@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/agent_settings.h"
+#include "app/full_run.h"
 #include "app/gates.h"
 #include "core/guard.h"
 #include "core/text_limits.h"
@@ -60,14 +61,6 @@ void StopRun(WinRunContext& ctx) {
   EndRun(0);
 }
 
-int FinishFullRun(WinRunContext& ctx) {
-  if (!ctx.ErrorReported && ctx.status) SettleRunStatus(ctx, *ctx.status);
-  if (ctx.status) DayUpdate(ctx, *ctx.status);
-  ctx.LogActivity("WinMain", "Success", "Program exited Sucessfully.", "", "");
-  ctx.ShutdownCleanup();
-  return 1;
-}
-
 int FinishQuickRun(WinRunContext& ctx) {
   ctx.LogActivity("WinMain", "Success", "Program exited Sucessfully.", "", "");
   ctx.ShutdownCleanup();
@@ -81,7 +74,7 @@ int RunVelkor(WinRunContext& ctx) {
     SetMonIDStatus(ctx, ctx.parser, ctx.status ? &*ctx.status : nullptr);
     return FinishQuickRun(ctx);
   }
-  return FinishFullRun(ctx);
+  return RunFullCycle(ctx);
 }
 
 }  // namespace velkor

@@ -1,5 +1,5 @@
-// The run from start-up to its end: agent locations, logger, gates, and the
-// end of a completed run.
+// The run from start-up to its end: agent locations, logger, gates, then the
+// full run or the end of the quick run.
 #pragma once
 
 #include "app/win_run_context.h"
@@ -9,10 +9,6 @@ namespace velkor {
 // The body of WinMain. Returns 1 when the run reaches its end; every early
 // stop ends through EndRun(0).
 int RunVelkor(WinRunContext& ctx);
-
-// Ends the run as a finished full run does: settlement unless a status was
-// reported, the daily re-emission, the final line, cleanup; returns 1.
-int FinishFullRun(WinRunContext& ctx);
 
 // Ends the quick run: the final line, cleanup; returns 1 (no settlement).
 int FinishQuickRun(WinRunContext& ctx);

@@ -20,6 +20,9 @@ class Status : public ::testing::Test {
     box.SetAgentValues(box.InstallationPath(), "R1");
     box.InstallProgram();
     box.PrepareHost();
+    // A clean full run: a healthy controller with a database without records.
+    box.InstallTools();
+    box.WriteDatabase("empty.tsv", {});
   }
   std::string Newest() const { return ReadWholeFile(box.DevadEZ() + box.StatusFiles().back()); }
   void RemoveLogger() const { std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll"); }
@@ -44,7 +47,7 @@ TEST_F(Status, ErrorSameErrorRecoveryCleanAndCleanAgain) {
   ASSERT_THAT(box.StatusFiles(), SizeIs(2));
   EXPECT_EQ(box.IniValue("STATUS"), "1");
   EXPECT_EQ(box.IniValue("ERRORDESC"), "");
-  EXPECT_THAT(Newest(), HasSubstr("<status>1</status>\r\n<dbname></dbname>\r\n<modid>29</modid>\r\n"
+  EXPECT_THAT(Newest(), HasSubstr("<status>1</status>\r\n<dbname>empty.tsv</dbname>\r\n<modid>29</modid>\r\n"
                                   "<edesc><![CDATA[Success]]></edesc>"));
 
   box.RunVelkor();  // clean
@@ -69,12 +72,12 @@ TEST_F(Status, FileIsByteExactAndNamedAfterItsEmissionTime) {
                              stored[5].str() + stored[6].str();
   EXPECT_TRUE(std::regex_match(name, std::regex("radedavivururaz_N_R1_velkor_" + digits + R"(\d{1,3}\.txt)")))
       << name << " vs " << mntime;
-  const std::string expected = "<radedavivururaz>\r\n<regid>R1</regid>\r\n<mntime>" + stored[2].str() + "/" +
-                               stored[3].str() + "/" + stored[1].str() + " " + stored[4].str() + ":" +
-                               stored[5].str() + ":" + stored[6].str() +
-                               "</mntime>\r\n<status>0</status>\r\n<dbname></dbname>\r\n<modid>29</modid>\r\n"
-                               "<edesc><![CDATA[No Errors Found]]></edesc>\r\n"
-                               "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>";
+  const std::string expected =
+      "<radedavivururaz>\r\n<regid>R1</regid>\r\n<mntime>" + stored[2].str() + "/" + stored[3].str() + "/" +
+      stored[1].str() + " " + stored[4].str() + ":" + stored[5].str() + ":" + stored[6].str() +
+      "</mntime>\r\n<status>0</status>\r\n<dbname>empty.tsv</dbname>\r\n<modid>29</modid>\r\n"
+      "<edesc><![CDATA[No Errors Found]]></edesc>\r\n"
+      "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>";
   EXPECT_EQ(ReadWholeFile(box.DevadEZ() + name), expected);
   // Written in the log folder, then moved: nothing stays behind.
   EXPECT_FALSE(std::filesystem::exists(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor\\" + name));

@@ -1,0 +1,252 @@
+#include "app/full_run.h"
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/startup.h"
+#include "app/test_records.h"
+#include "core/text.h"
+#include "core/text_limits.h"
+#include "core/time_stamp.h"
+#include "hostchecks/time_service.h"
+#include "platform/com.h"
+#include "platform/ini.h"
+#include "report/daily_result_log.h"
+#include "results/database_component.h"
+#include "results/evaluation_rules.h"
+#include "tools/dispatcher.h"
+#include "tools/pdc_role.h"
+#include "tools/tool_kinds.h"
+
+namespace velkor {
+namespace {
+
+constexpr std::string_view kModule = "WinMain";
+constexpr char kScheduleSection[] = "VELKOR";
+constexpr char kScheduleKey[] = "LASTHRTIME";
+constexpr std::size_t kScheduleBuffer = 128;
+constexpr std::size_t kOpenFailureText = 1023;
+
+// A page whose GetRecords fails is asked for again at most twice (three
+// requests in all) before the database's pages are given up and it is
+// closed. The requests follow each other at once, so a repeat helps only
+// against a passing failure (a file the agent holds for a moment); a
+// component whose reading is broken fails every repeat, and the stand-in
+// ends its session on a failed read. Without a bound such a component would
+// keep the run, and every later run it ends as an earlier instance, going
+// for ever; each failure costs an activity line, so the bound is kept small.
+constexpr int kGetRecordsRepeats = 2;
+
+void Info(WinRunContext& ctx, std::string_view message, std::string_view detail = "",
+          std::string_view extra = "") {
+  ctx.LogActivity(kModule, "Info", message, detail, extra);
+}
+
+// A failure of a component call that goes on: its text becomes LastErrorText
+// and the ERROR line's extra field.
+void LogCallFailure(WinRunContext& ctx, std::string_view message, const std::string& errorText) {
+  ctx.LastErrorText = Bounded(errorText, limits::kLastErrorText);
+  ctx.LogActivity(kModule, "ERROR", message, "", ctx.LastErrorText);
+}
+
+[[noreturn]] void ComponentNotCreated(WinRunContext& ctx, HRESULT hr) {
+  char text[64];
+  std::snprintf(text, sizeof text, "CoCreateInstance Failed With Error Code  %08x.",
+                static_cast<unsigned>(hr));
+  ctx.LastErrorText = text;
+  ctx.ReportStatus(ctx.LastErrorText);
+  Info(ctx, ctx.LastErrorText);
+  StopRun(ctx);
+}
+
+// The twelve-hour mark: true (and the mark moved to now) when twelve hours
+// have passed since the stored one; a first run only stores it.
+bool MarkTwelveHours(WinRunContext& ctx) {
+  const std::string last =
+      platform::IniReadString(ctx.AgentIniPath, kScheduleSection, kScheduleKey, "", kScheduleBuffer);
+  if (last.empty()) {
+    platform::IniWrite(ctx.AgentIniPath, kScheduleSection, kScheduleKey, FormatTimeStamp(ctx.Now()));
+    return false;
+  }
+  if (!IsTwelveHoursElapsed(last, FormatTimeStamp(ctx.Now()))) return false;
+  platform::IniWrite(ctx.AgentIniPath, kScheduleSection, kScheduleKey, FormatTimeStamp(ctx.Now()));
+  ctx.LogActivity(kModule, "Success", "Program exited Sucessfully for 12 HR schedule", "", "");
+  return true;
+}
+
+bool IsVersionSixOrLater(const std::string& version) {
+  for (const char* v : {"6.0", "6.1", "6.2", "6.3", "10.0"})
+    if (version == v) return true;
+  return false;
+}
+
+// The first failure of GetRecords, UpdateRecords or CloseDB on a database
+// becomes the run's status; later ones are only logged.
+class DatabaseFailure {
+ public:
+  void Report(WinRunContext& ctx, std::string_view call, const std::string& errorText) {
+    if (reported_) return;
+    reported_ = true;
+    ctx.ReportStatus(ctx.DatabaseName + " " + std::string(call) + " Failed With ErrorCode is " + errorText);
+  }
+
+ private:
+  bool reported_ = false;
+};
+
+// One monitoring database from its opening to its closing.
+class DatabaseCycle {
+ public:
+  DatabaseCycle(WinRunContext& ctx, DatabaseComponentClient& component, bool twelveHourDue)
+      : ctx_(ctx), component_(component), twelveHourDue_(twelveHourDue) {}
+
+  void Run(const platform::Variant& path) {
+    const std::string pathText = path.ToAnsi();
+    Info(ctx_, "DB Path", pathText);
+    ctx_.DatabaseName = Bounded(pathText.substr(pathText.find_last_of('\\') + 1), limits::kDatabaseName);
+    if (ctx_.status) ctx_.status->databaseName = Bounded(ctx_.DatabaseName, limits::kStatusDatabaseName);
+    SetDailyResultLogPath(ctx_);
+    std::string recordCount;
+    if (const ComponentOutcome opened = component_.OpenDB(path, recordCount); !opened) {
+      const std::string text =
+          Bounded(ctx_.DatabaseName + " Unable to open the Database NexDBInterface.dll with errorcode " +
+                      opened.errorText,
+                  kOpenFailureText);
+      ctx_.ReportStatus(text);
+      Info(ctx_, text);
+      return;
+    }
+    Info(ctx_, "NoOfRecords", recordCount);
+    pagesLeft_ = PagesToRequest(recordCount);
+    Info(ctx_, "szMaxLoop", std::to_string(pagesLeft_));
+    CheckForPDCRole(ctx_, ctx_.parser);
+    RunTools();
+    ApplyRules();
+    WritePages();
+    if (const ComponentOutcome closed = component_.CloseDB(); !closed) {
+      LogCallFailure(ctx_, "CloseDB Failed", closed.errorText);
+      failure_.Report(ctx_, "CloseDb", ctx_.LastErrorText);
+    }
+  }
+
+ private:
+  void Execute(int kind) {
+    CmdExecute(ctx_, ctx_.parser, conditions_.ErrorCodeSlots, kind, conditions_.StatusSlots);
+  }
+
+  // netdiag only before version 6.0, the policy checks only on the PDC role's holder.
+  void RunTools() {
+    for (int kind = NetShare; kind <= GpoDomainControllerPolicy; ++kind) {
+      ctx_.DebugTrace("ExecuteCount=>" + std::to_string(kind));
+      if (IsPolicyCheck(kind)) {
+        ctx_.DebugTrace("gpotool is going to execute");
+        if (ctx_.PDCRoleStatus == 1) Execute(kind);
+      } else if (IsVersionSixOrLater(ctx_.OSVersion)) {
+        if (kind != NetDiag) Execute(kind);
+        if (twelveHourDue_) Info(ctx_, "Cmd is Execute for 12 hr", std::to_string(pagesLeft_));
+      } else {
+        Execute(kind);
+      }
+    }
+  }
+
+  void ApplyRules() {
+    CheckDependecy(ctx_, conditions_.StatusSlots);
+    CheckKCCTest(ctx_, conditions_.StatusSlots);
+    CheckMultipleDNSTest(ctx_, conditions_.StatusSlots);
+    CheckServiceStatus(ctx_);
+    CheckClosingConditons(ctx_, conditions_.StatusSlots, conditions_.ErrorCodeSlots,
+                          conditions_.ClosingStatusSlots, conditions_.ClosingErrorCodeSlots);
+  }
+
+  void WritePages() {
+    int failedRequests = 0;
+    while (pagesLeft_ > 0) {
+      RecordPage page;
+      if (const ComponentOutcome got = component_.GetRecords(page); !got) {
+        Info(ctx_, "Database Getrecords function failed", got.errorText);
+        failure_.Report(ctx_, "GetRecords", got.errorText);
+        if (++failedRequests > kGetRecordsRepeats) return;
+        continue;
+      }
+      failedRequests = 0;
+      const std::optional<long> rows = page.RowCount();
+      if (!rows || *rows <= 0) return;
+      Info(ctx_, "lNumOfElements", std::to_string(*rows));
+      RecordResults results(*rows);
+      for (long row = 0; row < *rows; ++row) ResultOfRow(page, row, results);
+      if (const ComponentOutcome updated = component_.UpdateRecords(page, results); !updated) {
+        LogCallFailure(ctx_, "NexUpdateRecords Failed", updated.errorText);
+        failure_.Report(ctx_, "UpdateRecords", ctx_.LastErrorText);
+      } else {
+        Info(ctx_, "NexUpdateRecords", "Success");
+      }
+      --pagesLeft_;
+    }
+  }
+
+  // A row without a function ID, or whose ID selects no slot, keeps empty
+  // elements: the component leaves its fields as they are.
+  void ResultOfRow(const RecordPage& page, long row, RecordResults& results) {
+    const std::optional<std::string> idText = page.FunctionIdText(row);
+    for (const char* message : {"GroupID", "TestID", "FunctionID"}) Info(ctx_, message, idText.value_or(""));
+    if (!idText) return;
+    const std::optional<RecordResult> result =
+        ResultForRecord(AtoiLike(*idText), conditions_, ctx_.TimeServiceState, ctx_.TimeServiceText);
+    if (!result) return;
+    results.Set(row, result->status, result->errorCode);
+    Info(ctx_, result->label, result->status, result->errorCode);
+  }
+
+  WinRunContext& ctx_;
+  DatabaseComponentClient& component_;
+  const bool twelveHourDue_;
+  int pagesLeft_ = 0;  // szMaxLoop
+  DatabaseConditions conditions_;
+  DatabaseFailure failure_;
+};
+
+// Every database the component lists; a failed listing is reported and ends the cycle.
+void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, bool twelveHourDue) {
+  DatabasePaths paths;
+  if (const ComponentOutcome listed = component.GetDBPaths(ctx.InstallationPath + "Nexagent\\Config", paths);
+      !listed) {
+    LogCallFailure(ctx, "GetDBPaths Failed", listed.errorText);
+    ctx.ReportStatus("GetDBPaths Failed with error code is " + ctx.LastErrorText);
+    return;
+  }
+  const std::optional<long> count = paths.DatabaseCount();
+  if (!count) ctx.ReportStatus("No DataBase Found");
+  Info(ctx, "Number Of DataBase", std::to_string(count.value_or(0)));
+  // Read from index 0 whatever the lower bound: an element that cannot be
+  // read is an empty path, which the component refuses to open.
+  const platform::Variant noPath;
+  for (long i = 0; i < count.value_or(0); ++i) {
+    const std::optional<platform::Variant> path = paths.Element(i);
+    DatabaseCycle(ctx, component, twelveHourDue).Run(path ? *path : noPath);
+  }
+}
+
+}  // namespace
+
+int RunFullCycle(WinRunContext& ctx) {
+  ctx.PDCRoleStatus = 0;
+  ctx.TimeServiceState = 0;
+  ctx.TimeServiceText = std::string("0");
+  platform::ComApartment apartment;
+  DatabaseComponentClient component;
+  if (const HRESULT hr = component.Create(); FAILED(hr)) ComponentNotCreated(ctx, hr);
+  const bool twelveHourDue = MarkTwelveHours(ctx);
+  TestDatabases(ctx, component, twelveHourDue);
+
+  if (!ctx.ErrorReported && ctx.status) SettleRunStatus(ctx, *ctx.status);
+  if (ctx.status) DayUpdate(ctx, *ctx.status);
+  ctx.LogActivity(kModule, "Success", "Program exited Sucessfully.", "", "");
+  component.Release();
+  apartment.Leave();
+  ctx.ShutdownCleanup();
+  return 1;
+}
+
+}  // namespace velkor

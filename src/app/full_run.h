@@ -1,0 +1,15 @@
+// The full run: every monitoring database the database component names is
+// opened, tested with the diagnostic tools, evaluated and written record by
+// record, page by page; then the run's status is settled.
+#pragma once
+
+#include "app/win_run_context.h"
+
+namespace velkor {
+
+// Runs the full run after the gates passed and returns 1 at its end (the
+// component released, COM left, ShutdownCleanup done). A database component
+// that cannot be created ends the run with code 0.
+int RunFullCycle(WinRunContext& ctx);
+
+}  // namespace velkor
