@@ -1,12 +1,22 @@
 #!/bin/sh
 # Builds Velkor as shipped (32-bit, with the 32-bit stand-in libraries) and
 # runs it once on the bundled sandbox: a simulated agent installation in a
-# private 64-bit Wine prefix with 32-bit support (build/demo/wineprefix). Shows what the
-# run left behind: the activity log, the VELKOR section of the agent INI file
-# and the status files in DevadEZ. Run it again to see a second run (which
-# emits no status file when nothing changed); DEMO_FRESH=1 starts over.
+# private 64-bit Wine prefix with 32-bit support (build/demo/wineprefix):
+#   sh scripts/demo.sh [scenario]
+# The fake diagnostic tools replay the recorded scenario (default healthy;
+# the folders of sandbox/scenarios, e.g. dns_failures). The full run tests the
+# two monitoring databases; the demo then shows their records, the status
+# files the run emitted, the VELKOR section of the agent INI file and the
+# ends of the activity log and the daily result logs. Run it again to see a
+# second run (which emits no status file when nothing changed); DEMO_FRESH=1
+# starts over.
 set -eu
 cd "$(dirname "$0")/.."
+SCENARIO="${1:-healthy}"
+[ -d "sandbox/scenarios/$SCENARIO" ] || {
+  echo "demo.sh: no scenario '$SCENARIO'; there are: $(ls sandbox/scenarios | tr '\n' ' ')" >&2
+  exit 1
+}
 sh scripts/ensure-deps.sh
 
 cmake --preset windows >/dev/null
@@ -17,28 +27,41 @@ DEMO="$PWD/build/demo"
 VELKOR_WINEPREFIX="$DEMO/wineprefix"; . scripts/wine-prefix.sh
 trap wine_stop EXIT
 
-sh sandbox/setup.sh "$PWD/build/windows/bin" "$WINEPREFIX"
+VELKOR_SCENARIO="$SCENARIO" sh sandbox/setup.sh "$PWD/build/windows/bin" "$WINEPREFIX"
 
 AGENT="$WINEPREFIX/drive_c/Program Files (x86)/ZOVEZO"
-printf '%s\n' "== Running Velkor.exe, $(file -b "$AGENT/Nexagent/Velkor.exe" | cut -d, -f1) (agent folder C:\\Program Files (x86)\\ZOVEZO\\)"
+STARTED="$DEMO/run-started"
+touch "$STARTED"
+printf '%s\n' "== Running Velkor.exe, $(file -b "$AGENT/Nexagent/Velkor.exe" | cut -d, -f1) (agent folder C:\\Program Files (x86)\\ZOVEZO\\), scenario $SCENARIO"
 set +e
 (cd "$AGENT/Nexagent" && "$WINE" ./Velkor.exe </dev/null >/dev/null 2>&1)
 code=$?
 set -e
 echo "exit code: $code"
 echo
-printf '%s\n' "== Activity log (Nexagent\\ApplicationLog\\Velkor\\velkor.txt)"
-cat "$AGENT/Nexagent/ApplicationLog/Velkor/velkor.txt"
+printf '%s\n' "== Test records (Nexagent\\Config\\Databases\\)"
+sh sandbox/show-records.sh "$AGENT/Nexagent/Config/Databases"/*.tsv
+echo
+printf '%s\n' "== Status files this run emitted (DevadEZ\\)"
+emitted=$(find "$AGENT/DevadEZ" -type f -newer "$STARTED" 2>/dev/null | sort)
+[ -n "$emitted" ] || echo "(none: the stored status did not change)"
+echo "$emitted" | while IFS= read -r f; do
+  [ -n "$f" ] || continue
+  echo "-- $(basename "$f")"
+  tr -d '\r' < "$f"
+  echo
+done
 echo
 printf '%s\n' "== Agent INI file (Nexagent\\Config\\Velkor.ini)"
 tr -d '\r' < "$AGENT/Nexagent/Config/Velkor.ini"
 echo
-printf '%s\n' "== Status files (DevadEZ\\)"
-for f in "$AGENT/DevadEZ"/*; do
-  [ -e "$f" ] || { echo "(none)"; break; }
-  echo "-- $(basename "$f")"
-  tr -d '\r' < "$f"
-  echo
+printf '%s\n' "== Activity log, last 25 lines (Nexagent\\ApplicationLog\\Velkor\\velkor.txt)"
+tail -n 25 "$AGENT/Nexagent/ApplicationLog/Velkor/velkor.txt" | tr -d '\r'
+echo
+printf '%s\n' "== Daily result logs, last 8 lines each (Nexagent\\DataDirectory\\)"
+find "$AGENT/Nexagent/DataDirectory" -name 'velkor_*.Log' 2>/dev/null | sort | while IFS= read -r f; do
+  echo "-- ${f#"$AGENT/"}"
+  tail -n 8 "$f" | tr -d '\r'
 done
 
 # ---- Quick run ---------------------------------------------------------------
