@@ -29,13 +29,14 @@ constexpr std::size_t kScheduleBuffer = 128;
 constexpr std::size_t kOpenFailureText = 1023;
 
 // A page whose GetRecords fails is asked for again at most twice (three
-// requests in all) before the database's pages are given up and it is
-// closed. The requests follow each other at once, so a repeat helps only
-// against a passing failure (a file the agent holds for a moment); a
-// component whose reading is broken fails every repeat, and the stand-in
-// ends its session on a failed read. Without a bound such a component would
-// keep the run, and every later run it ends as an earlier instance, going
-// for ever; each failure costs an activity line, so the bound is kept small.
+// requests in all); then the database's pages are given up and it is closed.
+// The requests follow each other at once, so a repeat helps only against a
+// passing failure (a file the agent holds for a moment), while a component
+// whose reading is broken fails every repeat (the stand-in ends its session
+// on a failed read). Without a bound such a component would hold the run in
+// this loop until the next scheduled run ends it as an earlier instance, the
+// database never closed and the run never settled; each failure writes an
+// activity line, so the bound is kept small.
 constexpr int kGetRecordsRepeats = 2;
 
 void Info(WinRunContext& ctx, std::string_view message, std::string_view detail = "",
