@@ -179,10 +179,12 @@ TEST_F(Cycle, ComponentFailuresAreReportedOncePerDatabaseAndLeaveTheFiles) {
   EXPECT_EQ(box.IniValue("STATUS"), "2");  // not settled
 
   const std::string component = box.ProgramFolder() + "NexDBInterface.dll";
-  std::filesystem::rename(component, component + ".aside");  // registered, but not there
+  std::filesystem::rename(component, component + ".aside");
+  std::filesystem::copy_file(box.ProgramFolder() + "TalLogger.dll", component);  // no COM server
   EXPECT_EQ(box.RunVelkor().exitCode, 0u);
   EXPECT_EQ(box.LogMessages().back(), "CoCreateInstance Failed With Error Code  80040154.");
   EXPECT_EQ(box.IniValue("ERRORDESC"), box.LogMessages().back());
+  std::filesystem::remove(component);
   std::filesystem::rename(component + ".aside", component);
 }
 
