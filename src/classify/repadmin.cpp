@@ -32,18 +32,22 @@ int ParseRepadminFile(RunContext& ctx, std::string& text) {
       text = std::to_string(ctx.LastSystemError());
       return 0;
     }
-    // Lines 1, 4, 7 ... land in the first buffer, 2, 5, 8 ... in the second
-    // and 3, 6, 9 ... in the third, so together they hold the last three lines.
-    std::array<std::string, 3> lines;
-    while (ReadLine(file.get(), lines[0])) {
-      ReadLine(file.get(), lines[1]);
-      ReadLine(file.get(), lines[2]);
-    }
-    for (const std::string& line : lines) {
-      if (line.find(kCountedPhrase) != std::string::npos) return CountofFailures(ctx, line);
-    }
-    return 0;
+    return CountReportFailures(ctx, file.get());
   });
+}
+
+int CountReportFailures(RunContext& ctx, std::FILE* report) {
+  // Lines 1, 4, 7 ... land in the first buffer, 2, 5, 8 ... in the second
+  // and 3, 6, 9 ... in the third, so together they hold the last three lines.
+  std::array<std::string, 3> lines;
+  while (ReadLine(report, lines[0])) {
+    ReadLine(report, lines[1]);
+    ReadLine(report, lines[2]);
+  }
+  for (const std::string& line : lines) {
+    if (line.find(kCountedPhrase) != std::string::npos) return CountofFailures(ctx, line);
+  }
+  return 0;
 }
 
 int CountofFailures(RunContext& ctx, std::string_view line) {

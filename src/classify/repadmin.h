@@ -2,6 +2,7 @@
 // near the end of its report.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace velkor {
 // system error code in decimal and the result is 0; otherwise `text` is left
 // as it is.
 int ParseRepadminFile(RunContext& ctx, std::string& text);
+
+// The reading part of ParseRepadminFile: reads `report` from where it stands
+// to its end and counts as ParseRepadminFile does, without its handler.
+int CountReportFailures(RunContext& ctx, std::FILE* report);
 
 // Reads the number that follows the first blank of `line` (the second
 // blank-separated word, as atoi reads it), logs the line and returns 1 when

@@ -1,22 +1,13 @@
-// A RunContext for unit tests: records every activity line, status report,
-// cleanup and trace, and reads a clock the test sets.
+// The recording RunContext for unit tests, with readable failure messages.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <ostream>
-#include <string>
-#include <vector>
 
-#include "core/run_context.h"
+#include "support/recording_run_context.h"
 
 namespace velkor::testing {
-
-struct LoggedLine {
-  std::string module, type, message, detail, extra;
-  bool operator==(const LoggedLine&) const = default;
-};
 
 // Readable failure messages for lines that differ.
 inline void PrintTo(const LoggedLine& line, std::ostream* os) {
@@ -24,30 +15,5 @@ inline void PrintTo(const LoggedLine& line, std::ostream* os) {
       << ::testing::PrintToString(line.message) << ", " << ::testing::PrintToString(line.detail) << ", "
       << ::testing::PrintToString(line.extra) << "}";
 }
-
-class FakeRunContext : public RunContext {
- public:
-  void LogActivity(std::string_view module, std::string_view type, std::string_view message,
-                   std::string_view detail, std::string_view extra) override {
-    lines.push_back({std::string(module), std::string(type), std::string(message), std::string(detail),
-                     std::string(extra)});
-  }
-  void ReportStatus(std::string_view description) override {
-    ErrorReported = true;
-    statuses.emplace_back(description);
-  }
-  void FormatErrorText(std::uint32_t code) override { LastErrorText = "system text " + std::to_string(code); }
-  std::uint32_t LastSystemError() const override { return lastError; }
-  void ShutdownCleanup() override { ++cleanups; }
-  void DebugTrace(std::string_view text) override { traces.emplace_back(text); }
-  LocalTime Now() override { return clock; }
-
-  std::vector<LoggedLine> lines;
-  std::vector<std::string> statuses;
-  std::vector<std::string> traces;
-  int cleanups = 0;
-  std::uint32_t lastError = 0;
-  LocalTime clock{2014, 3, 5, 7, 21, 5, 2, 45};
-};
 
 }  // namespace velkor::testing
