@@ -1,9 +1,10 @@
 // Small text helpers shared across the program: ASCII case, numbers as atoi
-// reads them, and C runtime files.
+// and sscanf read them, and C runtime files.
 #pragma once
 
 #include <cstdio>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,12 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 // Reads a number the way atoi does: optional blanks and sign, then leading
 // digits; 0 when none. Out-of-range values saturate instead of overflowing.
 int AtoiLike(const std::string& text);
+
+// Reads `text` as sscanf reads it with the pattern "%d:%d:%d" (for `fields`
+// of three and ":" as the separator): each number after optional blanks and
+// sign, the separator between numbers. Returns how many fields were read; the
+// others keep their value. Out-of-range numbers saturate instead of overflowing.
+std::size_t ScanDecimals(std::string_view text, char separator, std::span<int> fields);
 
 struct CFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }

@@ -1,7 +1,6 @@
 #include "hostchecks/monitoring_window.h"
 
 #include <array>
-#include <limits>
 
 #include "core/guard.h"
 #include "core/text.h"
@@ -17,43 +16,11 @@ constexpr HandlerPolicy kCheckTimeAndDayHandler{"CheckTimeAndDay",
                                                 false,
                                                 true};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-// One "%d" conversion at `pos`: blanks, an optional sign, at least one digit.
-// Saturates instead of overflowing. False (and `pos` unchanged) when no number is there.
-bool ReadDecimal(std::string_view text, std::size_t& pos, int& value) {
-  std::size_t i = pos;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  const std::size_t digits = i;
-  std::int64_t magnitude = 0;
-  constexpr std::int64_t kCap = std::int64_t{std::numeric_limits<int>::max()} + 1;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    magnitude = magnitude * 10 + (text[i] - '0');
-    if (magnitude > kCap) magnitude = kCap;
-    ++i;
-  }
-  if (i == digits) return false;
-  std::int64_t signedValue = negative ? -magnitude : magnitude;
-  if (signedValue > std::numeric_limits<int>::max()) signedValue = std::numeric_limits<int>::max();
-  value = static_cast<int>(signedValue);
-  pos = i;
-  return true;
-}
-
 }  // namespace
 
 std::int64_t ParseTimeOfDay(std::string_view text) {
   std::array<int, 3> fields{0, 0, 0};
-  std::size_t pos = 0;
-  for (std::size_t f = 0; f < fields.size(); ++f) {
-    if (f > 0) {
-      if (pos >= text.size() || text[pos] != ':') break;
-      ++pos;
-    }
-    if (!ReadDecimal(text, pos, fields[f])) break;
-  }
+  ScanDecimals(text, ':', fields);
   return std::int64_t{fields[0]} * 3600 + std::int64_t{fields[1]} * 60 + fields[2];
 }
 

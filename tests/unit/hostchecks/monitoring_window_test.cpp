@@ -48,5 +48,22 @@ TEST(MonitoringWindow, FirstFailingKeyIsLogged) {
   }
 }
 
+// "%d:%d:%d": missing fields are 0, numbers are used as they are, and numbers
+// beyond an int saturate.
+TEST(MonitoringWindow, TimeOfDayReadsAsScanfDoes) {
+  const std::pair<const char*, std::int64_t> cases[] = {
+      {"8:30", 30600},
+      {"", 0},
+      {" 1: 2:+3", 3723},
+      {"1 :2:3", 3600},
+      {"24:0:0", 86400},
+      {"-1:0:0", -3600},
+      {"0:0:x", 0},
+      {"99999999999:0:0", 2147483647LL * 3600},
+      {"0:0:-99999999999", -2147483648LL},
+  };
+  for (const auto& [text, seconds] : cases) EXPECT_EQ(ParseTimeOfDay(text), seconds) << text;
+}
+
 }  // namespace
 }  // namespace velkor
