@@ -1,7 +1,9 @@
 #include "report/status_xml.h"
 
+#include <array>
 #include <cstdio>
 
+#include "core/text.h"
 #include "core/text_limits.h"
 
 namespace velkor {
@@ -30,9 +32,9 @@ std::string FormatMnTime(const LocalTime& t) {
 }
 
 std::optional<CalendarDate> ParseMnTimeDate(const std::string& text) {
-  CalendarDate date;
-  if (std::sscanf(text.c_str(), "%d/%d/%d", &date.year, &date.month, &date.day) != 3) return std::nullopt;
-  return date;
+  std::array<int, 3> fields{0, 0, 0};
+  if (ScanDecimals(text, '/', fields) != fields.size()) return std::nullopt;
+  return CalendarDate{fields[0], fields[1], fields[2]};
 }
 
 std::string StatusFileName(std::string_view regId, const LocalTime& t) {
@@ -44,10 +46,65 @@ std::string StatusFileName(std::string_view regId, const LocalTime& t) {
   return name;
 }
 
+namespace {
+
+// The lead bytes of UTF-8 sequences of two, three and four bytes, with the
+// bits they carry and the least character each length may encode.
+struct SequenceForm {
+  unsigned char firstLead, lastLead;
+  std::size_t length;
+  unsigned leadBits;
+  char32_t least;
+};
+constexpr SequenceForm kSequenceForms[] = {
+    {0xC2, 0xDF, 2, 0x1F, 0x80}, {0xE0, 0xEF, 3, 0x0F, 0x800}, {0xF0, 0xF4, 4, 0x07, 0x10000}};
+
+bool IsXmlCharacter(char32_t c) {
+  if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
+  return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF) && c != 0xFFFE && c != 0xFFFF;
+}
+
+// The length of the UTF-8 sequence of a character XML allows at `at`; 0 when
+// the byte there starts none.
+std::size_t XmlCharacterLength(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  if (lead < 0x80) return IsXmlCharacter(lead) ? 1 : 0;
+  for (const SequenceForm& form : kSequenceForms) {
+    if (lead < form.firstLead || lead > form.lastLead) continue;
+    if (text.size() - at < form.length) return 0;
+    char32_t code = lead & form.leadBits;
+    for (std::size_t i = 1; i < form.length; ++i) {
+      if ((byte(at + i) & 0xC0u) != 0x80u) return 0;
+      code = (code << 6) | (byte(at + i) & 0x3Fu);
+    }
+    return code >= form.least && IsXmlCharacter(code) ? form.length : 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::string XmlCharacters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = XmlCharacterLength(text, at);
+    if (length == 0) {
+      out += '?';
+      ++at;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
 std::string EscapeXmlText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (char c : XmlCharacters(text)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -65,7 +122,9 @@ std::string EscapeXmlText(std::string_view text) {
   return out;
 }
 
-std::string CdataSection(std::string_view text) {
+std::string CdataSection(std::string_view original) {
+  const std::string characters = XmlCharacters(original);
+  const std::string_view text = characters;
   std::string out = "<![CDATA[";
   for (std::size_t at = 0;;) {
     const std::size_t end = text.find("]]>", at);

@@ -1,6 +1,6 @@
 // The status file the agent posts: its name, its pieces and the stored
-// emission time. Texts are escaped so that any value gives well-formed XML;
-// ordinary values come out unchanged.
+// emission time. Texts are escaped, and bytes XML cannot carry replaced, so
+// that any value gives well-formed XML; ordinary values come out unchanged.
 #pragma once
 
 #include <optional>
@@ -22,15 +22,22 @@ struct CalendarDate {
   int year = 0, month = 0, day = 0;
   bool operator==(const CalendarDate&) const = default;
 };
-// The date of a stored MNTIME; none when the text does not start with three numbers.
+// The date of a stored MNTIME, read as "%d/%d/%d" with numbers out of range
+// saturated; none when the text does not start with three numbers.
 std::optional<CalendarDate> ParseMnTimeDate(const std::string& text);
 
 // "radedavivururaz_N_<regid>_velkor_<Y><M><D><h><m><s><ms>.txt", numbers without leading zeros.
 std::string StatusFileName(std::string_view regId, const LocalTime& t);
 
-// "&", "<" and ">" as entities.
+// `text` with a "?" for every byte that XML cannot carry: control characters
+// other than tab, line feed and carriage return, and bytes that are not part
+// of a UTF-8 sequence of a character XML allows (such as letters of the system
+// code page, or a sequence cut short). The length stays the same.
+std::string XmlCharacters(std::string_view text);
+// XmlCharacters with "&", "<" and ">" as entities.
 std::string EscapeXmlText(std::string_view text);
-// A CDATA section holding `text`; a "]]>" inside is split across two sections.
+// A CDATA section holding XmlCharacters of `text`; a "]]>" inside is split
+// across two sections.
 std::string CdataSection(std::string_view text);
 
 // The description inside <edesc> for a stored STATUS and ERRORDESC.

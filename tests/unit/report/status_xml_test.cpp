@@ -30,5 +30,39 @@ TEST(StatusXml, DescriptionDependsOnTheStoredStatus) {
   EXPECT_EQ(EdescText("2", std::string(2000, 'e')).size(), std::string("<![CDATA[]]>").size() + 1011);
 }
 
+// A "?" stands for every byte XML cannot carry; UTF-8 of allowed characters,
+// tab and line ends stay. The length never changes.
+TEST(StatusXml, BytesXmlCannotCarryBecomeQuestionMarks) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"Access denied.\t\r\n", "Access denied.\t\r\n"},
+      {std::string("a\0b\x01\x1f\x7f", 6), "a?b??\x7f"},
+      {"caf\xe9 \xff\xfe", "caf? ??"},  // system code page letters
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},  // UTF-8
+      {"\xc3", "?"},  // cut short
+      {"\xc3\xa9\xe2\x82", "\xc3\xa9??"},
+      {"\xc0\xaf\xe0\x80\xaf", "?????"},                             // overlong forms
+      {"\xed\xa0\x80\xef\xbf\xbe\xef\xbf\xbf", "?????????"},         // surrogate, U+FFFE, U+FFFF
+      {"\xf4\x90\x80\x80\xf4\x8f\xbf\xbd", "????\xf4\x8f\xbf\xbd"},  // beyond U+10FFFF, U+10FFFD
+  };
+  for (const auto& [text, kept] : cases)
+    EXPECT_EQ(XmlCharacters(text), kept) << ::testing::PrintToString(text);
+  EXPECT_EQ(EscapeXmlText("<\x01&\xe9>"), "&lt;?&amp;?&gt;");
+  EXPECT_EQ(CdataSection("]]\x01]]>"), "<![CDATA[]]?]]]]><![CDATA[>]]>");
+}
+
+// "%d/%d/%d": three numbers or none; numbers out of range saturate.
+TEST(StatusXml, StoredEmissionDate) {
+  const std::pair<std::string, std::optional<CalendarDate>> cases[] = {
+      {"2014/3/7 21:5:2", CalendarDate{2014, 3, 7}},
+      {" 2014/ +3/-7", CalendarDate{2014, 3, -7}},
+      {"2014/3", std::nullopt},
+      {"2014 /3/7", std::nullopt},
+      {"", std::nullopt},
+      {"99999999999/3/7", CalendarDate{2147483647, 3, 7}},
+      {"-99999999999/3/7", CalendarDate{-2147483647 - 1, 3, 7}},
+  };
+  for (const auto& [text, date] : cases) EXPECT_EQ(ParseMnTimeDate(text), date) << text;
+}
+
 }  // namespace
 }  // namespace velkor
