@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds everything and runs every test: the portable logic natively under
-# AddressSanitizer and UBSan; the 32-bit Windows build (the shipped width) with
+# AddressSanitizer and UBSan and each fuzz target for a few seconds; the 32-bit Windows build (the shipped width) with
 # its unit and end-to-end tests under Wine; the 64-bit Windows build with its
 # unit tests. Both Windows widths share one private prefix in the build tree.
 set -eu
@@ -11,6 +11,8 @@ sh scripts/check-layers.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j2
 ctest --preset native
+# Every fuzz target a few seconds, replaying its corpus: they stay alive.
+sh scripts/fuzz.sh 5
 
 for preset in windows windows64; do
   cmake --preset "$preset" >/dev/null

@@ -1,0 +1,71 @@
+// The replication failure count over any repadmin report. The reading must
+// agree with a plain model of it: the report is read in pieces that end after
+// a line feed or at 2047 characters, a piece's text ends at a NUL, piece i
+// lands in buffer i mod 3, and the first buffer holding the phrase counts.
+#include <array>
+#include <cstdlib>
+#include <string>
+
+#include "classify/repadmin.h"
+#include "core/text.h"
+#include "fuzz_support.h"
+#include "support/recording_run_context.h"
+
+namespace {
+
+using velkor::fuzz::Expect;
+
+constexpr std::size_t kPiece = 2047;
+constexpr std::string_view kPhrase = "CONSECUTIVE FAILURES";
+
+// The line whose count decides, as the model reads the report; empty when none.
+std::string CountedLine(std::string_view report) {
+  std::array<std::string, 3> buffers;
+  std::size_t index = 0;
+  for (std::size_t at = 0; at < report.size(); ++index) {
+    const std::size_t lineFeed = report.find('\n', at);
+    std::size_t length = lineFeed == std::string_view::npos ? report.size() - at : lineFeed - at + 1;
+    if (length > kPiece) length = kPiece;
+    const std::string_view piece = report.substr(at, length);
+    buffers[index % 3] = std::string(piece.substr(0, piece.find('\0')));
+    at += length;
+  }
+  for (const std::string& buffer : buffers)
+    if (buffer.find(kPhrase) != std::string::npos) return buffer;
+  return {};
+}
+
+// The count's verdict on a line, read with the C library.
+int Verdict(std::string_view line, bool& logged) {
+  const std::size_t first = line.find(' ');
+  const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+  logged = second != std::string_view::npos;
+  if (!logged) return 0;
+  const std::string word(line.substr(first + 1, second - first - 1));
+  return std::strtoll(word.c_str(), nullptr, 10) > 10 ? 1 : 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view report = velkor::fuzz::InputText(data, size);
+
+  std::string bytes(report);
+  const velkor::CFile file(fmemopen(bytes.data(), bytes.size(), "r"));
+  Expect(file != nullptr, "the report cannot be opened as a stream");
+  velkor::testing::FakeRunContext ctx;
+  const int result = velkor::fuzz::WithinRun([&] { return velkor::CountReportFailures(ctx, file.get()); });
+
+  const std::string counted = CountedLine(report);
+  bool logged = false;
+  Expect(result == Verdict(counted, logged), "the count differs from the model's");
+  Expect(ctx.lines.size() == (logged ? 1u : 0u), "one log line exactly when the counted line has two blanks");
+  if (logged) Expect(ctx.lines[0].detail == counted, "the log line holds the counted line");
+
+  // Any text at all as one line.
+  velkor::testing::FakeRunContext lineCtx;
+  const int lineResult = velkor::fuzz::WithinRun([&] { return velkor::CountofFailures(lineCtx, report); });
+  Expect(lineResult == Verdict(report, logged), "a line's count differs from the C library's reading");
+  Expect(lineCtx.lines.size() == (logged ? 1u : 0u), "one log line exactly when the line has two blanks");
+  return 0;
+}
