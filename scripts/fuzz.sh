@@ -39,9 +39,9 @@ while IFS="|" read -r target globs options; do
   if "$BUILD/bin/$target" -max_total_time="$RUN_SECONDS" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$BUILD/artifacts/$target/" $options "$corpus" $kept </dev/null >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    inputs=$(sed -n 's/.*DONE .*corp: \([0-9]*\)\/\([0-9a-zA-Z]*\) .*/\1 inputs (\2)/p' "$log")
     files=$(find "$corpus" ${kept:+"$kept"} -type f | wc -l)
-    kib=$(($(find "$corpus" ${kept:+"$kept"} -type f -exec cat {} + | wc -c) / 1024))
-    echo "fuzz $target: ${RUN_SECONDS} s, $runs runs, corpus $files files ($kib KiB), nothing found"
+    echo "fuzz $target: ${RUN_SECONDS} s, $runs runs, corpus $inputs from $files files, nothing found"
   else
     echo "fuzz $target: FAILED (input in $BUILD/artifacts/$target/, output in $log)"
     grep -E 'velkor fuzz:|ERROR: |runtime error|SUMMARY|Test unit written' "$log" || tail -20 "$log"
