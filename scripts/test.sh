@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds everything and runs every test: the portable logic natively under
-# AddressSanitizer and UBSan and each fuzz target for a few seconds; the 32-bit Windows build (the shipped width) with
-# its unit and end-to-end tests under Wine; the 64-bit Windows build with its
-# unit tests. Both Windows widths share one private prefix in the build tree.
+# AddressSanitizer and UBSan, and each fuzz target for a few seconds; the
+# 32-bit Windows build (the shipped width) with its unit and end-to-end tests
+# under Wine; the 64-bit Windows build with its unit tests. Both Windows widths
+# share one private prefix in the build tree.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
