@@ -24,6 +24,17 @@ std::string WideToAnsi(std::wstring_view text) {
   return ansi;
 }
 
+std::string AnsiToUtf8(std::string_view text) {
+  const std::wstring wide = AnsiToWide(text);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string utf8(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), needed, nullptr, nullptr);
+  return utf8;
+}
+
 Bstr::Bstr(std::string_view ansi) {
   const std::wstring wide = AnsiToWide(ansi);
   value_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));

@@ -17,6 +17,8 @@ namespace velkor::platform {
 // Narrow (CP_ACP) <-> wide conversions.
 std::wstring AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::wstring_view text);
+// Narrow (CP_ACP) text as UTF-8, for files read as UTF-8 such as XML.
+std::string AnsiToUtf8(std::string_view text);
 
 class Bstr {
  public:

@@ -7,6 +7,7 @@
 #include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/ole.h"
 #include "platform/system.h"
 #include "report/status_xml.h"
 
@@ -94,13 +95,18 @@ void WriteStatusFile(RunContext& ctx, StatusContext& status) {
   status.statusFilePath =
       status.installationPath + "Nexagent\\ApplicationLog\\Velkor\\" + StatusFileName(status.regId, t);
   WriteKey(status, "MNTIME", FormatMnTime(t));
-  if (!WritePiece(status.statusFilePath, "w", StatusHeaderPiece(status.regId, t))) {
+  // The file has no XML declaration, so it is read as UTF-8: texts of the
+  // system code page are converted (ASCII stays as it is).
+  if (!WritePiece(status.statusFilePath, "w", StatusHeaderPiece(platform::AnsiToUtf8(status.regId), t))) {
     status.statusFilePath.clear();
     ctx.LogActivity("WinMain", "Info", "Invalid xml file", "", "");
     return;
   }
-  const std::string block = StatusBlockPiece(ReadKey(status, "STATUS", 256), status.databaseName,
-                                             ReadKey(status, "ERRORDESC", 1024));
+  const std::string errorDesc =
+      Bounded(ReadKey(status, "ERRORDESC", 1024), limits::kStatusDescriptionWritten);
+  const std::string block =
+      StatusBlockPiece(platform::AnsiToUtf8(ReadKey(status, "STATUS", 256)),
+                       platform::AnsiToUtf8(status.databaseName), platform::AnsiToUtf8(errorDesc));
   WritePiece(status.statusFilePath, "a", block);
   WritePiece(status.statusFilePath, "a", std::string(kStatusFunctionPiece));
   WritePiece(status.statusFilePath, "a", std::string(kStatusFooterPiece));
