@@ -112,7 +112,18 @@ class DatabaseSession::Cursor {
     std::vector<std::size_t> numbers(rows.size(), kUnknown);
     std::unordered_map<std::string, std::size_t> elsewhere;
     const std::size_t firstOfPage = next_ - page_.size();
+    // The page's own keys handed back in its order are its rows one for one,
+    // so that records sharing a key each keep their own result.
+    const bool wholePage =
+        rows.size() == page_.size() &&
+        std::equal(rows.begin(), rows.end(), page_.begin(), [&](const RowUpdate& row, const Fields& fields) {
+          return row.key == fields[layout().at[kRecordKey]];
+        });
     for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (wholePage) {
+        numbers[i] = firstOfPage + i;
+        continue;
+      }
       const auto inPage = std::find_if(page_.begin(), page_.end(), [&](const Fields& fields) {
         return fields[layout().at[kRecordKey]] == rows[i].key;
       });

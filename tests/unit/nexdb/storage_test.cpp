@@ -139,6 +139,19 @@ TEST(DatabaseSession, UpdateSetsTheGivenFieldsAndTheTime) {
   EXPECT_THAT(files.PathsStartingWith(kPath + "."), ::testing::IsEmpty());
 }
 
+TEST(DatabaseSession, RecordsSharingAKeyEachKeepTheirOwnResult) {
+  MemoryFiles files;
+  files.files[kPath] =
+      Lines({kHeader, Record("7", "1001", "0", "0", "before"), Record("7", "1003", "0", "0", "before")});
+  DatabaseSession session(files);
+  session.Open(kPath);
+  session.NextPage();
+  session.Update({{"7", "1", "share"}, {"7", "0", "connectivity"}});  // the page's keys, in its order
+  session.Close();
+  EXPECT_EQ(files.files[kPath], Lines({kHeader, Record("7", "1001", "1", "share", "2024-05-06 07:08:09"),
+                                       Record("7", "1003", "0", "connectivity", "2024-05-06 07:08:09")}));
+}
+
 TEST(DatabaseSession, AnUnknownKeyStoresNothingOfTheCall) {
   MemoryFiles files;
   files.files[kPath] = Database(3);
