@@ -311,13 +311,24 @@ constexpr FunctionIdRange kDomainPolicyIds[] = {{1132, 1132}};
 constexpr FunctionIdRange kRepAdminIds[] = {{1108, 1108}};
 constexpr FunctionIdRange kDomainControllerPolicyIds[] = {{1133, 1133}};
 
+// The lines of a complete English report, found whatever the verdicts:
+// dcdiag's verdict of each test (its full run and its connectivity test
+// alone), netdiag's verdict after the dot leader of a test, the header of
+// repadmin's replication partners. A report in another language, cut off
+// before its first verdict, empty or a usage text has none of them. The
+// share listing and the policy checks need none: a missing share or a
+// missing "Policy OK" is a failure already.
+constexpr std::string_view kDcDiagReportLines[] = {"passed test", "failed test"};
+constexpr std::string_view kNetDiagReportLines[] = {". : Passed", ". : Failed"};
+constexpr std::string_view kRepAdminReportLines[] = {"INBOUND NEIGHBORS"};
+
 constexpr ToolTable kToolTables[] = {
-    {1001, kNetShareKeywords, kNetShareIds},              // 0 net share
-    {0, kDcDiagKeywords, kDcDiagIds},                     // 1 dcdiag
-    {0, kNetDiagKeywords, kNetDiagIds},                   // 2 netdiag
-    {1132, kPolicyKeywords, kDomainPolicyIds},            // 3 gpotool, default domain policy
-    {1108, kRepAdminKeywords, kRepAdminIds},              // 4 repadmin
-    {1133, kPolicyKeywords, kDomainControllerPolicyIds},  // 5 gpotool, default domain controllers policy
+    {1001, kNetShareKeywords, kNetShareIds, {}},                    // 0 net share
+    {0, kDcDiagKeywords, kDcDiagIds, kDcDiagReportLines},           // 1 dcdiag
+    {0, kNetDiagKeywords, kNetDiagIds, kNetDiagReportLines},        // 2 netdiag
+    {1132, kPolicyKeywords, kDomainPolicyIds, {}},                  // 3 gpotool, default domain policy
+    {1108, kRepAdminKeywords, kRepAdminIds, kRepAdminReportLines},  // 4 repadmin
+    {1133, kPolicyKeywords, kDomainControllerPolicyIds, {}},  // 5 gpotool, default domain controllers policy
 };
 
 }  // namespace

@@ -37,12 +37,16 @@ struct FunctionIdRange {
 
 // What one tool kind contributes: its keywords (in search order), the
 // function ID its keywords fall under when the tool has a fixed one (0 when
-// each keyword carries its own), and the function IDs that receive the
-// tool's error text when it cannot be run or searched.
+// each keyword carries its own), the function IDs that receive the tool's
+// error text when it cannot be run or searched, and the lines by which its
+// report is recognised: texts that only a complete English report of the
+// tool prints, whatever its verdicts, of which one must occur (none where
+// the report needs no such check).
 struct ToolTable {
   int fixedFunctionId;
   std::span<const Keyword> keywords;
   std::span<const FunctionIdRange> errorCodeRanges;
+  std::span<const std::string_view> reportLines;
 };
 
 // Tool kinds 0 to 5, indexed by tool kind.

@@ -53,6 +53,9 @@ class RunContext {
   int PDCRoleStatus = 0;
   int TimeServiceState = 0;
   bool ErrorReported = false;
+  // The tool kinds (bit 1 << kind) whose unrecognised report has been
+  // reported as the run's status: each is reported once a run.
+  unsigned UnrecognisedReportKinds = 0;
 };
 
 }  // namespace velkor

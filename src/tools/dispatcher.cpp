@@ -1,11 +1,13 @@
 #include "tools/dispatcher.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "classify/function_ids.h"
 #include "classify/keywords.h"
+#include "classify/recognition.h"
 #include "classify/repadmin.h"
 #include "classify/share_listing.h"
 #include "classify/sub_keywords.h"
@@ -67,10 +69,7 @@ class Evaluation {
       AppendDailyResult(ctx_, executable_, detail, 0);
       return 0;
     }
-    if (toolKind_ == RepAdmin) {
-      EvaluateReplication();
-      return 1;
-    }
+    if (toolKind_ == RepAdmin) return EvaluateReplication();
     return EvaluateKeywords();
   }
 
@@ -91,16 +90,32 @@ class Evaluation {
     Info(Named(phrase, "value found") + Condition() + " Status =" + std::string(status));
   }
 
-  void EvaluateReplication() {
+  // A report without any of its tool's report lines is judged like one that
+  // cannot be searched: its conditions stay as they are, and its error codes,
+  // an ERROR line, the run's status and the daily result log say why. None
+  // of its phrases is logged as not found: that would read as healthy.
+  int Unrecognised() {
+    SetToolErrorCodes(toolKind_, kUnrecognisedReportCode, errorCodeSlots_);
+    ReportUnrecognised(ctx_, kModule, executable_, toolKind_);
+    AppendDailyResult(ctx_, executable_, UnrecognisedReportText(executable_), 0);
+    return 0;
+  }
+
+  // The report is recognised by the reader that counts its failures: a
+  // report that reader cannot make out, in another language or encoding,
+  // would otherwise count none.
+  int EvaluateReplication() {
     std::string text;
     const int verdict = ParseRepadminFile(ctx_, text);
+    if (text.empty() && !FileHoldsAnyLine(ctx_.ToolOutputPath, ReportLines(RepAdmin))) return Unrecognised();
     AppendDailyResult(ctx_, executable_, ">10 Consectutive Failures", verdict);
     if (verdict != 0) {
       statusSlots_.Set(kReplicationSlot, "1");
-      return;
+      return 1;
     }
     if (!text.empty()) SetToolErrorCodes(RepAdmin, text, errorCodeSlots_);
     statusSlots_.Set(kReplicationSlot, "0");
+    return 1;
   }
 
   // Searches the report for `phrases`; nothing when the search fails.
@@ -128,7 +143,7 @@ class Evaluation {
   int EvaluateKeywords() {
     PhraseList keywords;
     GetKeyWords(ctx_, toolKind_, keywords);
-    const std::optional<SearchResult> search = Search(keywords);
+    const std::optional<SearchResult> search = Search(WithReportLines(keywords, toolKind_));
     if (!search) {
       SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
       ctx_.LogActivity(
@@ -136,6 +151,10 @@ class Evaluation {
           "ParseFromFile failed with error code " + errorText_ + " File name is " + ctx_.ToolOutputPath, "");
       return 0;
     }
+    const auto lineFound = search->found.begin() + static_cast<std::ptrdiff_t>(keywords.size());
+    if (!ReportLines(toolKind_).empty() &&
+        std::none_of(lineFound, search->found.end(), [](bool f) { return f; }))
+      return Unrecognised();
     for (std::size_t i = 0; i < keywords.size(); ++i) {
       const std::string& keyword = keywords[i];
       SetKeyWordFunctionID(ctx_, keyword);

@@ -46,6 +46,23 @@ int WINAPI ParseFileOnce(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT
   if (searchesLeft-- > 0) return realParseFile(file, phrases, hits, result);
   return FailingParseFile(file, phrases, hits, result);
 }
+// A stand-in for str_nexexecute whose tool prints `printedReport`.
+std::string printedReport;
+int WINAPI PrintingExecute(VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT*, VARIANT* outputFile,
+                           VARIANT*, VARIANT* result) {
+  testing::WriteWholeFile(platform::BstrToAnsi(V_BSTR(outputFile)), printedReport);
+  VariantClear(result);
+  return 1;
+}
+// A recorded report as a tool writing UTF-16LE prints it: a byte-order mark,
+// each character in two bytes.
+std::string Utf16Report(const std::string& scenario, const std::string& report) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : testing::ReadWholeFile(testing::ScenarioFolder(scenario) + "\\" + report))
+    wide += {c, '\0'};
+  return wide;
+}
+
 class Dispatcher : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -257,6 +274,30 @@ TEST_F(Dispatcher, UnreadableReplicationReportLeavesItsErrorCode) {
   EXPECT_TRUE(status.Holds(108, "0"));
   EXPECT_EQ(SlotsHolding(errorCodes, "2"), std::set<int>{108});
   EXPECT_THAT(DailyEntries(), ElementsAre("", "repadmin\t>10 Consectutive Failures\t0"));
+}
+
+// A report is recognised by the reader that judges it: dcdiag's by the
+// library's search, which reads UTF-16LE, repadmin's by the replication
+// count, which reads plain text only and would count no failure in it.
+TEST_F(Dispatcher, Utf16ReportIsRecognisedOnlyWhereItsReaderReadsIt) {
+  UseScenario("healthy");
+  printedReport = Utf16Report("services_stopped", "dcdiag.txt");
+  EXPECT_EQ(Run(DcDiag, {PrintingExecute, tools.Parser().parseFile}), 1);
+  EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{35, 49}));
+  EXPECT_THAT(ErrorLines(), IsEmpty());
+
+  printedReport = Utf16Report("replication_failures", "repadmin.txt");
+  for (int run = 0; run < 2; ++run) EXPECT_EQ(Run(RepAdmin, {PrintingExecute, nullptr}), 0);
+  EXPECT_EQ(SlotsHolding(errorCodes, "13"), std::set<int>{108});
+  EXPECT_TRUE(status.Holds(108, "0"));
+  EXPECT_THAT(ErrorLines(),
+              ElementsAre(LoggedLine{"CmdExecute", "ERROR", "Report not recognised",
+                                     "repadmin report not recognised (Errorcode=13): no verdict "
+                                     "lines in " +
+                                         Output() + "; a language other than English or a cut-off report",
+                                     ""}));
+  EXPECT_THAT(ctx.statuses, ElementsAre("repadmin report not recognised (Errorcode=13)"));  // once a run
+  EXPECT_THAT(DailyEntries(), Contains("repadmin\trepadmin report not recognised (Errorcode=13)\t0"));
 }
 
 }  // namespace

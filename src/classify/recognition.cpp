@@ -1,0 +1,59 @@
+#include "classify/recognition.h"
+
+#include <array>
+#include <cstdio>
+
+#include "classify/phrase_tables.h"
+#include "core/text.h"
+
+namespace velkor {
+namespace {
+
+constexpr int kLineBufferSize = 2048;
+constexpr int kKindBits = 32;
+
+}  // namespace
+
+std::span<const std::string_view> ReportLines(int toolKind) {
+  const auto tools = tables::ToolTables();
+  if (toolKind < 0 || static_cast<std::size_t>(toolKind) >= tools.size()) return {};
+  return tools[static_cast<std::size_t>(toolKind)].reportLines;
+}
+
+PhraseList WithReportLines(const PhraseList& keywords, int toolKind) {
+  PhraseList phrases = keywords;
+  for (const std::string_view line : ReportLines(toolKind)) phrases.emplace_back(line);
+  return phrases;
+}
+
+bool FileHoldsAnyLine(const std::string& path, std::span<const std::string_view> lines) {
+  const CFile file = OpenCFile(path, "r");
+  if (!file) return false;
+  std::array<char, kLineBufferSize> chunk{};
+  while (std::fgets(chunk.data(), kLineBufferSize, file.get()) != nullptr) {
+    const std::string_view line(chunk.data());
+    for (const std::string_view wanted : lines)
+      if (line.find(wanted) != std::string_view::npos) return true;
+  }
+  return false;
+}
+
+std::string UnrecognisedReportText(std::string_view executable) {
+  return std::string(executable) +
+         " report not recognised (Errorcode=" + std::string(kUnrecognisedReportCode) + ")";
+}
+
+void ReportUnrecognised(RunContext& ctx, std::string_view module, std::string_view executable, int toolKind) {
+  const std::string text = UnrecognisedReportText(executable);
+  ctx.LogActivity(module, "ERROR", "Report not recognised",
+                  text + ": no verdict lines in " + ctx.ToolOutputPath +
+                      "; a language other than English or a cut-off report",
+                  "");
+  const bool known = toolKind >= 0 && toolKind < kKindBits;
+  const unsigned bit = known ? 1u << toolKind : 0u;
+  if (known && (ctx.UnrecognisedReportKinds & bit) != 0) return;
+  ctx.UnrecognisedReportKinds |= bit;
+  ctx.ReportStatus(text);
+}
+
+}  // namespace velkor
