@@ -1,5 +1,6 @@
 #include "results/quick_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include "classify/function_ids.h"
 #include "classify/keywords.h"
+#include "classify/recognition.h"
 #include "classify/share_listing.h"
 #include "classify/sub_keywords.h"
 #include "core/guard.h"
@@ -24,6 +26,7 @@ namespace {
 
 constexpr std::string_view kModule = "SetMonIDStatus";
 constexpr HandlerPolicy kSetMonIDStatusHandler = HandlerWithoutStatus(kModule);
+constexpr char kConnectivityCommand[] = "DcDiag.exe";
 
 // The hit texts of a search, one per phrase (none where a hit cannot be read).
 using Hits = std::vector<std::optional<std::string>>;
@@ -106,12 +109,20 @@ class DatabaseRun {
   }
 
   void ConnectivityRun(int rotation) {
-    if (!RunTool(DcDiag, "DcDiag.exe", "/test:Connectivity", "VelkorTemp_DcDiag_testConnectivity", rotation))
+    if (!RunTool(DcDiag, kConnectivityCommand, "/test:Connectivity", "VelkorTemp_DcDiag_testConnectivity",
+                 rotation))
       return;
     PhraseList keywords;
     GetKeyWordsToSearch(ctx_, 1, keywords);
-    const std::optional<Hits> hits = Search(keywords);
+    const std::optional<Hits> hits = Search(WithReportLines(keywords, DcDiag));
     if (!hits) return;
+    // A report without any of dcdiag's report lines submits nothing, as one
+    // that cannot be searched.
+    const auto lineHit = hits->begin() + static_cast<std::ptrdiff_t>(keywords.size());
+    if (std::none_of(lineHit, hits->end(), [](const auto& hit) { return AtoiLike(hit.value_or("")) != 0; })) {
+      ReportUnrecognised(ctx_, kModule, kConnectivityCommand, DcDiag);
+      return;
+    }
     for (std::size_t i = 0; i < keywords.size(); ++i) {
       if (AtoiLike((*hits)[i].value_or("")) != 0) {
         ConnectivityFailed();
