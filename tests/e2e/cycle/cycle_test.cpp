@@ -26,14 +26,6 @@ using Results = std::map<std::string, std::string>;
 const std::string kTwelveHours = "Program exited Sucessfully for 12 HR schedule";
 const std::regex kTimeStamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
 
-// Records of these function IDs, keyed 1, 2, ...
-std::vector<Record> RecordsOf(const std::vector<std::string>& ids) {
-  std::vector<Record> records;
-  for (const std::string& id : ids)
-    records.push_back({{"RecordKey", std::to_string(records.size() + 1)}, {"FunctionID", id}});
-  return records;
-}
-
 class Cycle : public ::testing::Test {
  protected:
   void Prepare(const std::string& version, const std::string& scenario) {

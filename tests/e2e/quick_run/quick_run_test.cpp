@@ -40,14 +40,6 @@ class QuickRun : public ::testing::Test {
     box.WriteDatabase(name, records);
   }
 
-  // "FunctionID=Status/ErrorCode" of every record, in file order.
-  std::string Results(const std::string& name) const {
-    std::string results;
-    for (Record& r : box.ReadDatabase(name))
-      results += (results.empty() ? "" : " ") + r["FunctionID"] + "=" + r["Status"] + "/" + r["ErrorCode"];
-    return results;
-  }
-
   // The quick run's own lines and its submissions: module|type|message|detail|extra.
   std::vector<std::string> QuickRunLines() const {
     std::vector<std::string> lines;
@@ -79,8 +71,8 @@ TEST_F(QuickRun, HealthyDatabasesGetTheirResultsAndRotationKeepsThreeOutputs) {
   WriteDatabase("b.tsv");
 
   EXPECT_EQ(box.RunVelkor({"1"}).exitCode, 1u);
-  EXPECT_EQ(Results("a.tsv"), kHealthy);
-  EXPECT_EQ(Results("b.tsv"), kHealthy);
+  EXPECT_EQ(box.Results("a.tsv"), kHealthy);
+  EXPECT_EQ(box.Results("b.tsv"), kHealthy);
   std::vector<std::string> expected = {"SetMonIDStatus|INFO|Number Of DataBase|2|"};
   for (const char* name : {"a.tsv", "b.tsv"}) {
     expected.push_back(DbPathLine(name));
@@ -111,7 +103,7 @@ TEST_F(QuickRun, FailedConnectivitySubmitsItsDetailUnderFunctionIdZero) {
   // NETLOGON listed (its path names SYSVOL), SYSVOL not; the identity phrase present.
   box.InstallTools("connectivity_identity");
   box.RunVelkor({"1"});
-  EXPECT_EQ(Results("a.tsv"), "1001=1/0 3001=0/0 1003=0/0 3003=0/0 1088=1/E9 0=1/0");
+  EXPECT_EQ(box.Results("a.tsv"), "1001=1/0 3001=0/0 1003=0/0 3003=0/0 1088=1/E9 0=1/0");
   const Record added = box.ReadDatabase("a.tsv").back();
   EXPECT_EQ(added.at("RecordKey") + added.at("GroupID") + added.at("TestID"), "600");
   EXPECT_THAT(QuickRunLines(), ElementsAre("SetMonIDStatus|INFO|Number Of DataBase|1|", DbPathLine("a.tsv"),
@@ -123,7 +115,7 @@ TEST_F(QuickRun, FailedConnectivitySubmitsItsDetailUnderFunctionIdZero) {
   // added before is the one updated.
   box.InstallTools("connectivity_unresolved");
   box.RunVelkor({"1"});
-  EXPECT_EQ(Results("a.tsv"), "1001=1/0 3001=0/0 1003=1/0 3003=0/0 1088=1/E9 0=0/0");
+  EXPECT_EQ(box.Results("a.tsv"), "1001=1/0 3001=0/0 1003=1/0 3003=0/0 1088=1/E9 0=0/0");
 }
 
 TEST_F(QuickRun, ToolThatCannotRunAndRejectedSubmissionsAreLoggedAndTheRunGoesOn) {
@@ -148,7 +140,7 @@ TEST_F(QuickRun, ToolThatCannotRunAndRejectedSubmissionsAreLoggedAndTheRunGoesOn
   EXPECT_EQ(ReadWholeFile(readOnly), before);
   EXPECT_EQ(lines[8], kNetFailed);
   // Nothing for the share listing; the connectivity results carry none of its error text.
-  EXPECT_EQ(Results("b.tsv"), "1001=/ 3001=/ 1003=0/0 3003=0/0 1088=1/E9 0=1/0");
+  EXPECT_EQ(box.Results("b.tsv"), "1001=/ 3001=/ 1003=0/0 3003=0/0 1088=1/E9 0=1/0");
   EXPECT_EQ(box.LogMessages().back(), kDone);
 }
 
@@ -171,7 +163,7 @@ TEST_F(QuickRun, ComponentFailuresAreLogged) {
   EXPECT_EQ(QuickRunLines(), std::vector<std::string>{
                                  "SetMonIDStatus|INFO|CoCreateInstance Failed With Error Code  80040154.||"});
   EXPECT_NE(box.LogMessages().back(), kDone);
-  EXPECT_EQ(Results("a.tsv"), "1001=/ 3001=/ 1003=/ 3003=/ 1088=1/E9");
+  EXPECT_EQ(box.Results("a.tsv"), "1001=/ 3001=/ 1003=/ 3003=/ 1088=1/E9");
 }
 
 }  // namespace

@@ -15,20 +15,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::SizeIs;
 
-// Sets an environment variable for the programs this test starts, until it goes.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    SetEnvironmentVariableA(name, value);
-  }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-  ~ScopedEnvironment() { SetEnvironmentVariableA(name_, nullptr); }
-
- private:
-  const char* name_;
-};
-
 TEST(Fault, AccessViolationInAComponentIsHandledAsWinMainsException) {
   Sandbox box;
   box.SetAgentValues(box.InstallationPath(), "R1");

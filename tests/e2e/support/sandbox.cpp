@@ -52,6 +52,19 @@ constexpr char kSupportToolsEntry[] =
 
 }  // namespace
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+  if (const DWORD size = GetEnvironmentVariableA(name, nullptr, 0); size != 0) {
+    std::string former(size, '\0');
+    former.resize(GetEnvironmentVariableA(name, former.data(), size));
+    former_ = std::move(former);
+  }
+  SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  SetEnvironmentVariableA(name_, former_ ? former_->c_str() : nullptr);
+}
+
 std::string HostName() {
   WSADATA data{};
   WSAStartup(MAKEWORD(2, 2), &data);
@@ -196,18 +209,37 @@ std::vector<Record> Sandbox::ReadDatabase(const std::string& fileName) const {
   return records;
 }
 
-Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {
+std::vector<Record> RecordsOf(const std::vector<std::string>& functionIds) {
+  std::vector<Record> records;
+  for (const std::string& id : functionIds)
+    records.push_back({{"RecordKey", std::to_string(records.size() + 1)}, {"FunctionID", id}});
+  return records;
+}
+
+std::string Sandbox::Results(const std::string& fileName) const {
+  std::string results;
+  for (Record& r : ReadDatabase(fileName))
+    results += (results.empty() ? "" : " ") + r["FunctionID"] + "=" + r["Status"] + "/" + r["ErrorCode"];
+  return results;
+}
+
+platform::Handle Sandbox::StartVelkor(const std::vector<std::string>& arguments,
+                                      const std::string& exeName) const {
   const std::string exe = programFolder_ + exeName;
   std::string commandLine = "\"" + exe + "\"";
   for (const auto& argument : arguments) commandLine += " " + argument;
+  const std::string& folder = workingFolder_.empty() ? programFolder_ : workingFolder_;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      programFolder_.c_str(), &startup, &info))
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info))
     throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(GetLastError()));
-  platform::Handle process(info.hProcess);
   platform::Handle thread(info.hThread);
+  return platform::Handle(info.hProcess);
+}
+
+Sandbox::Run Sandbox::WaitForEnd(const platform::Handle& process) {
   if (WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
     TerminateProcess(process.get(), 99);
     throw std::runtime_error("Velkor.exe did not end within a minute");
@@ -215,6 +247,10 @@ Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const
   Run run;
   GetExitCodeProcess(process.get(), &run.exitCode);
   return run;
+}
+
+Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {
+  return WaitForEnd(StartVelkor(arguments, exeName));
 }
 
 std::string Sandbox::IniValue(const std::string& key, const std::string& section) const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/handles.h"
 #include "support/test_files.h"
 
 namespace velkor::e2e {
@@ -16,6 +17,20 @@ namespace velkor::e2e {
 using velkor::testing::BinFolder;
 using velkor::testing::ReadWholeFile;
 using velkor::testing::WriteWholeFile;
+
+// Sets an environment variable for the programs a test starts, until it goes
+// (it then has its former value again, or none).
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment();
+
+ private:
+  const char* name_;
+  std::optional<std::string> former_;
+};
 
 // One activity-log entry split at its tabs.
 struct LogEntry {
@@ -47,6 +62,8 @@ inline const std::vector<std::string> kPassedGatesMessages = {
 // One record of a monitoring database: column name to value. Columns left
 // out are written empty.
 using Record = std::map<std::string, std::string>;
+// Records of these function IDs, keyed 1, 2, ...
+std::vector<Record> RecordsOf(const std::vector<std::string>& functionIds);
 
 // The host name as the program reads it.
 std::string HostName();
@@ -81,6 +98,8 @@ class Sandbox {
   void WriteDatabase(const std::string& fileName, const std::vector<Record>& records) const;
   // The records of the monitoring database `fileName`, every column by its header name.
   std::vector<Record> ReadDatabase(const std::string& fileName) const;
+  // "FunctionID=Status/ErrorCode" of every record of `fileName`, in file order, separated by blanks.
+  std::string Results(const std::string& fileName) const;
   // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
   // machine is left as a fresh prefix has it when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});
@@ -91,6 +110,15 @@ class Sandbox {
   // Runs the program folder's `exeName` with `arguments`, waiting for its end.
   Run RunVelkor(const std::vector<std::string>& arguments = {},
                 const std::string& exeName = "Velkor.exe") const;
+  // Starts the program folder's Velkor.exe with `arguments` and returns at
+  // once with its process.
+  platform::Handle StartVelkor(const std::vector<std::string>& arguments = {},
+                               const std::string& exeName = "Velkor.exe") const;
+  // Waits up to a minute for a started run to end (it is ended and the test
+  // fails when it does not).
+  static Run WaitForEnd(const platform::Handle& process);
+  // The folder runs start in (by default the program folder).
+  void UseWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
 
   const std::string& InstallationPath() const { return installationPath_; }  // ends with a backslash
   const std::string& ProgramFolder() const { return programFolder_; }
@@ -116,6 +144,7 @@ class Sandbox {
  private:
   std::string installationPath_;
   std::string programFolder_;
+  std::string workingFolder_;  // empty: the program folder
   bool hostPrepared_ = false;
   std::string registeredComponent_;  // the database component's DLL, while registered
 };
