@@ -1,5 +1,6 @@
 #include "tools/tool_runner.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "core/guard.h"
@@ -19,6 +20,17 @@ const HandlerPolicy kParseFromFileHandler{
     "ParseFromFile", "ERROR", "Exception occured in lpNexParseFile  Failed", ErrorDetail::None, true,
     false,           true};
 
+// The error text of a run that the library counts as done but that left its
+// output file empty: ERROR_HANDLE_EOF, the report ended before it began.
+constexpr char kEmptyReportError[] = "38";
+
+// Every tool prints a report whatever it finds. An empty one (a tool that
+// ended at once without doing its work) tells nothing, and searching it would
+// pass every condition of the tool: such a run counts as failed.
+bool Reported(const ExecuteCall& call, const std::string& outputPath) {
+  return call.Succeeded() && platform::FileSize(outputPath) != std::optional<std::uint64_t>(0);
+}
+
 }  // namespace
 
 int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
@@ -29,7 +41,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
 
     ctx.DebugTrace("1st Call to gpotool");
     int value = call.Run(parser.execute, command);
-    if (call.Succeeded()) {
+    if (Reported(call, ctx.ToolOutputPath)) {
       ctx.LogActivity("ExecuteExe", "INFO", "lpNexExecute  Success",
                       "lpNexExecute Success with error code " + errorText + " Command is " + command +
                           " Parameter " + parameters,
@@ -53,7 +65,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
       ctx.DebugTrace(shortFolder);
       ctx.DebugTrace("2nd Call to gpotool");
       value = call.Run(parser.execute, shortFolder + command);
-      if (call.Succeeded()) return value;
+      if (Reported(call, ctx.ToolOutputPath)) return value;
 
       const std::string configured = platform::IniReadString(
           ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini",
@@ -63,10 +75,10 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
         ctx.DebugTrace("3rd Call to gpotool");
         value = call.Run(parser.execute, configured + "\\" + command);
       }
-      if (call.Succeeded()) return value;
+      if (Reported(call, ctx.ToolOutputPath)) return value;
     }
 
-    errorText = call.ErrorText();
+    errorText = call.Succeeded() ? kEmptyReportError : call.ErrorText();
     ctx.ReportStatus(command + " failed with Errorcode=" + errorText);
     ctx.LogActivity("ExecuteExe", "ERROR", "lpNexExecute  Failed",
                     "lpNexExecute failed with error code " + errorText + " File name is " + command, "");
