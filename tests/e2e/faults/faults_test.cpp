@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "platform/files.h"
 #include "support/sandbox.h"
 
 namespace velkor::e2e {
@@ -108,6 +109,10 @@ class Faults : public ::testing::Test {
 // One fault per tool in one run. Each fails only its own conditions: their
 // error code carries the reason, and each is reported as the run's status.
 TEST_F(Faults, EachToolFaultFailsItsOwnConditionsAndIsReported) {
+  // No standard tool folders: a failed run is not tried again elsewhere, and keeps its own code.
+  std::error_code ignored;
+  for (const char* folder : {"\\Support Tools", "\\Windows Resource Kits"})
+    std::filesystem::remove_all(platform::ExpandEnvironment("%ProgramFiles%") + folder, ignored);
   WriteWholeFile(box.ProgramFolder() + "NexParser.ini",
                  "[Execute]\r\nTimeoutSeconds=1\r\nMaxOutputMegabytes=1\r\n");
   // Hangs, and so does the helper it starts: both are ended at the time limit.
