@@ -15,14 +15,6 @@ bool FileExists(const std::string& path) {
   return static_cast<bool>(found);
 }
 
-std::optional<std::uint64_t> FileSize(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    return std::nullopt;
-  return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
 void CreateOneDirectory(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }
 
 bool MakeDirectoryPath(const std::string& path) {

@@ -1,16 +1,12 @@
 // Files and folders, narrow paths.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 
 namespace velkor::platform {
 
 // True when FindFirstFileA finds an entry for `path`.
 bool FileExists(const std::string& path);
-// The size of the file `path` in bytes; none when there is no such file.
-std::optional<std::uint64_t> FileSize(const std::string& path);
 // One CreateDirectoryA call; an existing folder or a failure is not reported.
 void CreateOneDirectory(const std::string& path);
 // Creates every missing folder of `path` (a drive-rooted path); failures are

@@ -1,6 +1,5 @@
 #include "tools/tool_runner.h"
 
-#include <optional>
 #include <stdexcept>
 
 #include "core/guard.h"
@@ -20,17 +19,6 @@ const HandlerPolicy kParseFromFileHandler{
     "ParseFromFile", "ERROR", "Exception occured in lpNexParseFile  Failed", ErrorDetail::None, true,
     false,           true};
 
-// The error text of a run that the library counts as done but that left its
-// output file empty: ERROR_HANDLE_EOF, the report ended before it began.
-constexpr char kEmptyReportError[] = "38";
-
-// Every tool prints a report whatever it finds. An empty one (a tool that
-// ended at once without doing its work) tells nothing, and searching it would
-// pass every condition of the tool: such a run counts as failed.
-bool Reported(const ExecuteCall& call, const std::string& outputPath) {
-  return call.Succeeded() && platform::FileSize(outputPath) != std::optional<std::uint64_t>(0);
-}
-
 }  // namespace
 
 int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
@@ -41,7 +29,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
 
     ctx.DebugTrace("1st Call to gpotool");
     int value = call.Run(parser.execute, command);
-    if (Reported(call, ctx.ToolOutputPath)) {
+    if (call.Succeeded()) {
       ctx.LogActivity("ExecuteExe", "INFO", "lpNexExecute  Success",
                       "lpNexExecute Success with error code " + errorText + " Command is " + command +
                           " Parameter " + parameters,
@@ -65,7 +53,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
       ctx.DebugTrace(shortFolder);
       ctx.DebugTrace("2nd Call to gpotool");
       value = call.Run(parser.execute, shortFolder + command);
-      if (Reported(call, ctx.ToolOutputPath)) return value;
+      if (call.Succeeded()) return value;
 
       const std::string configured = platform::IniReadString(
           ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini",
@@ -75,10 +63,10 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
         ctx.DebugTrace("3rd Call to gpotool");
         value = call.Run(parser.execute, configured + "\\" + command);
       }
-      if (Reported(call, ctx.ToolOutputPath)) return value;
+      if (call.Succeeded()) return value;
     }
 
-    errorText = call.Succeeded() ? kEmptyReportError : call.ErrorText();
+    errorText = call.ErrorText();
     ctx.ReportStatus(command + " failed with Errorcode=" + errorText);
     ctx.LogActivity("ExecuteExe", "ERROR", "lpNexExecute  Failed",
                     "lpNexExecute failed with error code " + errorText + " File name is " + command, "");

@@ -19,8 +19,6 @@ struct ParserEntryPoints {
 // Runs `command` with `parameters` into ToolOutputPath (PrepareToolRun first),
 // trying the Support Tools or Resource Kit folders when the bare command fails.
 // Returns the library's value, or 0 with the library's error text in errorText.
-// A run that leaves the output file empty has reported nothing: it counts as
-// failed, with the error text "38" when no attempt failed otherwise.
 int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
                const std::string& parameters, int kind, std::string& errorText);
 

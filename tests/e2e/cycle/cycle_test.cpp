@@ -37,24 +37,11 @@ class Cycle : public ::testing::Test {
     box.PrepareHost(host);
     box.InstallTools(scenario);
   }
-  // "Status/ErrorCode" of each record, by function ID.
-  Results ResultsOf(const std::string& name) const {
-    Results results;
-    for (const Record& r : box.ReadDatabase(name))
-      results[r.at("FunctionID")] = r.at("Status") + "/" + r.at("ErrorCode");
-    return results;
-  }
   std::vector<std::string> Details(const std::string& message) const {
     std::vector<std::string> details;
     for (const LogEntry& e : box.LogEntries())
       if (e.message == message) details.push_back(e.detail);
     return details;
-  }
-  std::string DailyLog(const std::string& database) const {
-    for (const std::string& file : box.AllFiles())
-      if (file.find("DataDirectory\\" + database + "\\") != std::string::npos)
-        return ReadWholeFile(box.InstallationPath() + file);
-    return "";
   }
   Sandbox box;
 };
@@ -69,19 +56,19 @@ TEST_F(Cycle, HealthyThenFailingControllerOn52WithThePdcRole) {
   box.WriteDatabase("pages.tsv", RecordsOf(std::vector<std::string>(45, "1003")));
   // Failures "0", closings "1", the time service its error (no W32Time here);
   // IDs that select no slot are left as they were.
-  Results expected = ResultsOf("DirectoryHealth.tsv");
+  Results expected = box.ResultsById("DirectoryHealth.tsv");
   for (auto& [id, result] : expected) result = id[0] == '3' ? "1/0" : "0/0";
   expected["1017"] = "0/1060";
   expected["4250"] = expected["-5"] = "/";
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(ResultsOf("DirectoryHealth.tsv"), expected);
-  EXPECT_EQ(ResultsOf("pages.tsv"), (Results{{"1003", "0/0"}}));
+  EXPECT_EQ(box.ResultsById("DirectoryHealth.tsv"), expected);
+  EXPECT_EQ(box.ResultsById("pages.tsv"), (Results{{"1003", "0/0"}}));
   EXPECT_THAT(Details("szMaxLoop"), ElementsAre("8", "3"));
   std::vector<std::string> pages(7, "20");
   pages.insert(pages.end(), {"19", "20", "20", "5"});
   EXPECT_EQ(Details("lNumOfElements"), pages);
-  EXPECT_THAT(DailyLog("pages.tsv"), AllOf(HasSubstr("\tnetdiag.exe\t"), HasSubstr("\tgpotool.exe\t")));
+  EXPECT_THAT(box.DailyLog("pages.tsv"), AllOf(HasSubstr("\tnetdiag.exe\t"), HasSubstr("\tgpotool.exe\t")));
   EXPECT_THAT(box.LogMessages(), Not(Contains(kTwelveHours)));  // the first run only sets the mark
   EXPECT_TRUE(std::regex_match(box.IniValue("LASTHRTIME"), kTimeStamp));
   EXPECT_EQ(box.LogMessages().back(), "Program exited Sucessfully.");
@@ -95,8 +82,8 @@ TEST_F(Cycle, HealthyThenFailingControllerOn52WithThePdcRole) {
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   expected["1003"] = "1/0";
   expected["3003"] = "0/0";
-  EXPECT_EQ(ResultsOf("DirectoryHealth.tsv"), expected);
-  EXPECT_THAT(DailyLog("pages.tsv"),
+  EXPECT_EQ(box.ResultsById("DirectoryHealth.tsv"), expected);
+  EXPECT_THAT(box.DailyLog("pages.tsv"),
               HasSubstr("\tnetdiag.exe\tDNS test . . . . . . . . . . . . . : Failed\t1"));
   EXPECT_THAT(box.LogMessages(), Contains(kTwelveHours));
   EXPECT_NE(box.IniValue("LASTHRTIME"), "2001-02-03 04:05:06");
@@ -117,21 +104,21 @@ TEST_F(Cycle, MixedReportOn61WithoutThePdcRole) {
   box.SetIniValue("LASTHRTIME", "not a time");  // counts as elapsed
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(ResultsOf("mixed.tsv"), (Results{{"1035", "1/0"},
-                                             {"1049", "1/0"},
-                                             {"1108", "1/0"},
-                                             {"1089", "0/0"},
-                                             {"1132", "0/0"},
-                                             {"1133", "0/0"},
-                                             {"3132", "1/0"},
-                                             {"3133", "1/0"},
-                                             {"1017", "0/1060"},
-                                             {"3017", "1/0"},
-                                             {"3075", "1/0"}}));
+  EXPECT_EQ(box.ResultsById("mixed.tsv"), (Results{{"1035", "1/0"},
+                                                   {"1049", "1/0"},
+                                                   {"1108", "1/0"},
+                                                   {"1089", "0/0"},
+                                                   {"1132", "0/0"},
+                                                   {"1133", "0/0"},
+                                                   {"3132", "1/0"},
+                                                   {"3133", "1/0"},
+                                                   {"1017", "0/1060"},
+                                                   {"3017", "1/0"},
+                                                   {"3075", "1/0"}}));
   EXPECT_THAT(Details("szMaxLoop"), ElementsAre("0", "1"));
   EXPECT_THAT(Details("lNumOfElements"), ElementsAre("11"));
   EXPECT_THAT(Details("Cmd is Execute for 12 hr"), ElementsAre("0", "0", "0", "0", "1", "1", "1", "1"));
-  EXPECT_THAT(DailyLog("mixed.tsv"), AllOf(Not(HasSubstr("netdiag.exe")), Not(HasSubstr("gpotool.exe"))));
+  EXPECT_THAT(box.DailyLog("mixed.tsv"), AllOf(Not(HasSubstr("netdiag.exe")), Not(HasSubstr("gpotool.exe"))));
   EXPECT_THAT(box.LogMessages(), Contains(kTwelveHours));
   EXPECT_TRUE(std::regex_match(box.IniValue("LASTHRTIME"), kTimeStamp));
   EXPECT_EQ(box.IniValue("STATUS"), "0");

@@ -119,8 +119,8 @@ TEST_F(Faults, EachToolFaultFailsItsOwnConditionsAndIsReported) {
   box.SetToolOption("net", "SleepMs", "60000");
   box.SetToolOption("net", "ChildSleepMs", "60000");
   box.SetToolOption("dcdiag", "FloodBytes", "1100000");  // past the output cap
-  // Ends at once with a failure code and no report: nothing to judge, so no
-  // condition may read as passed.
+  // Ends at once with a failure code and no report: nothing to judge, so the
+  // report is not recognised and no condition may read as passed.
   box.SetToolOption("repadmin", "Output", "0");
   box.SetToolOption("repadmin", "ExitCode", "5");
   std::filesystem::remove(box.ProgramFolder() + "gpotool.exe");
@@ -128,18 +128,19 @@ TEST_F(Faults, EachToolFaultFailsItsOwnConditionsAndIsReported) {
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
 
-  EXPECT_EQ(box.Results("a.tsv"), "1001=0/1460 1003=0/223 1108=0/38 1132=0/2 1133=0/2");
+  EXPECT_EQ(box.Results("a.tsv"), "1001=0/1460 1003=0/223 1108=0/13 1132=0/2 1133=0/2");
   std::vector<std::string> failed;
   for (const std::string& line : Lines("ERROR"))
     if (line.starts_with("ExecuteExe|")) failed.push_back(line.substr(line.find("error code")));
-  EXPECT_THAT(failed,
-              ElementsAre("error code 1460 File name is net|", "error code 223 File name is dcdiag.exe|",
-                          "error code 2 File name is gpotool.exe|", "error code 38 File name is repadmin|",
-                          "error code 2 File name is gpotool.exe|"));
-  EXPECT_THAT(Reported(),
-              ElementsAre("net failed with Errorcode=1460", "dcdiag.exe failed with Errorcode=223",
-                          "gpotool.exe failed with Errorcode=2", "repadmin failed with Errorcode=38",
-                          "gpotool.exe failed with Errorcode=2"));
+  EXPECT_THAT(
+      failed,
+      ElementsAre("error code 1460 File name is net|", "error code 223 File name is dcdiag.exe|",
+                  "error code 2 File name is gpotool.exe|", "error code 2 File name is gpotool.exe|"));
+  EXPECT_THAT(
+      Reported(),
+      ElementsAre("net failed with Errorcode=1460", "dcdiag.exe failed with Errorcode=223",
+                  "gpotool.exe failed with Errorcode=2", "repadmin report not recognised (Errorcode=13)",
+                  "gpotool.exe failed with Errorcode=2"));
   EXPECT_EQ(box.IniValue("STATUS"), "2");
   EXPECT_EQ(box.LogMessages().back(), kDone);
   EXPECT_EQ(std::filesystem::file_size(box.InstallationPath() +

@@ -36,13 +36,6 @@ class UnrecognisedReports : public ::testing::Test {
     host.uninstallDisplayName = "Windows Support Tools";
     box.PrepareHost(host);
   }
-  // "Status/ErrorCode" of each record, by function ID.
-  Results ResultsOf(const std::string& name) const {
-    Results results;
-    for (const Record& r : box.ReadDatabase(name))
-      results[r.at("FunctionID")] = r.at("Status") + "/" + r.at("ErrorCode");
-    return results;
-  }
   void WriteDatabase(const std::string& name, const std::vector<std::string>& ids) const {
     std::vector<Record> records;
     for (const std::string& id : ids)
@@ -80,12 +73,6 @@ class UnrecognisedReports : public ::testing::Test {
         ids.push_back(e.message);
     return ids;
   }
-  std::string DailyLog() const {
-    for (const std::string& file : box.AllFiles())
-      if (file.find("DataDirectory\\DirectoryHealth.tsv\\") != std::string::npos)
-        return ReadWholeFile(box.InstallationPath() + file);
-    return "";
-  }
   Sandbox box;
 };
 
@@ -101,7 +88,7 @@ TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOnce
   WriteDatabase("branch.tsv", {"1001", "3001", "1003", "3003", "1108"});
   // Every dcdiag condition and 1108 unmarked with "13"; closings of dcdiag's
   // conditions closed with "13", never with "0".
-  Results expected = ResultsOf("DirectoryHealth.tsv");
+  Results expected = box.ResultsById("DirectoryHealth.tsv");
   for (auto& [id, result] : expected) {
     const int n = std::atoi(id.c_str());
     const bool unread = (n >= 1003 && n <= 1079) || (n >= 1109 && n <= 1124) || n == 1108;
@@ -114,9 +101,9 @@ TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOnce
   expected["4250"] = expected["-5"] = "/";
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(ResultsOf("DirectoryHealth.tsv"), expected);
+  EXPECT_EQ(box.ResultsById("DirectoryHealth.tsv"), expected);
   EXPECT_EQ(
-      ResultsOf("branch.tsv"),
+      box.ResultsById("branch.tsv"),
       (Results{{"1001", "0/0"}, {"3001", "1/0"}, {"1003", "0/13"}, {"3003", "1/13"}, {"1108", "0/13"}}));
   const std::string dcdiag = Line("CmdExecute", "dcdiag.exe", "VelkorTemp_DCDiag.txt");
   const std::string repadmin = Line("CmdExecute", "repadmin", "VelkorTemp_repadmin.txt");
@@ -124,7 +111,7 @@ TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOnce
   // Each tool's status once a run: two files, not one per database.
   EXPECT_THAT(Reported(), ElementsAre(Unrecognised("dcdiag.exe"), Unrecognised("repadmin")));
   EXPECT_EQ(box.IniValue("STATUS"), "2");
-  EXPECT_THAT(DailyLog(),
+  EXPECT_THAT(box.DailyLog("DirectoryHealth.tsv"),
               AllOf(HasSubstr("\tdcdiag.exe\t" + Unrecognised("dcdiag.exe") + "\t0\r\n"),
                     HasSubstr("\trepadmin\t" + Unrecognised("repadmin") + "\t0\r\n"),
                     Not(HasSubstr("\tfailed test")), Not(HasSubstr("Consectutive")),
@@ -136,7 +123,7 @@ TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOnce
   EXPECT_EQ(box.RunVelkor({"1"}).exitCode, 1u);
   EXPECT_THAT(Submitted(), ElementsAre("1001", "3001", "1001", "3001"));
   EXPECT_EQ(
-      ResultsOf("branch.tsv"),
+      box.ResultsById("branch.tsv"),
       (Results{{"1001", "0/0"}, {"3001", "1/0"}, {"1003", "0/13"}, {"3003", "1/13"}, {"1108", "0/13"}}));
   EXPECT_THAT(UnrecognisedLines(),
               ElementsAre(Line("SetMonIDStatus", "DcDiag.exe", "VelkorTemp_DcDiag_testConnectivity1.txt"),
@@ -152,20 +139,20 @@ TEST_F(UnrecognisedReports, CutOffEmptyAndUsageReportsAreNotRecognised) {
   WriteDatabase("a.tsv", {"1001", "3001", "1003", "3003", "1088", "1108", "1132"});
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(ResultsOf("a.tsv"), (Results{{"1001", "0/0"},
-                                         {"3001", "1/0"},
-                                         {"1003", "0/13"},
-                                         {"3003", "1/13"},
-                                         {"1088", "0/13"},
-                                         {"1108", "0/13"},
-                                         {"1132", "0/0"}}));
+  EXPECT_EQ(box.ResultsById("a.tsv"), (Results{{"1001", "0/0"},
+                                               {"3001", "1/0"},
+                                               {"1003", "0/13"},
+                                               {"3003", "1/13"},
+                                               {"1088", "0/13"},
+                                               {"1108", "0/13"},
+                                               {"1132", "0/0"}}));
   EXPECT_THAT(Reported(),
               ElementsAre(Unrecognised("dcdiag.exe"), Unrecognised("netdiag.exe"), Unrecognised("repadmin")));
 
   std::filesystem::remove(box.ActivityLogPath());
   EXPECT_EQ(box.RunVelkor({"1"}).exitCode, 1u);
   EXPECT_THAT(Submitted(), ElementsAre("1001", "3001"));
-  EXPECT_EQ(ResultsOf("a.tsv").at("1003"), "0/13");
+  EXPECT_EQ(box.ResultsById("a.tsv").at("1003"), "0/13");
   EXPECT_THAT(Reported(), SizeIs(4));
   EXPECT_EQ(box.IniValue("ERRORDESC"), Unrecognised("DcDiag.exe"));
 }

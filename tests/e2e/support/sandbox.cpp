@@ -223,6 +223,19 @@ std::string Sandbox::Results(const std::string& fileName) const {
   return results;
 }
 
+std::map<std::string, std::string> Sandbox::ResultsById(const std::string& fileName) const {
+  std::map<std::string, std::string> results;
+  for (Record& r : ReadDatabase(fileName)) results[r["FunctionID"]] = r["Status"] + "/" + r["ErrorCode"];
+  return results;
+}
+
+std::string Sandbox::DailyLog(const std::string& databaseName) const {
+  for (const std::string& file : AllFiles())
+    if (file.find("DataDirectory\\" + databaseName + "\\") != std::string::npos)
+      return ReadWholeFile(InstallationPath() + file);
+  return "";
+}
+
 platform::Handle Sandbox::StartVelkor(const std::vector<std::string>& arguments,
                                       const std::string& exeName) const {
   const std::string exe = programFolder_ + exeName;

@@ -100,6 +100,10 @@ class Sandbox {
   std::vector<Record> ReadDatabase(const std::string& fileName) const;
   // "FunctionID=Status/ErrorCode" of every record of `fileName`, in file order, separated by blanks.
   std::string Results(const std::string& fileName) const;
+  // "Status/ErrorCode" of the records of `fileName`, by function ID (the last record of an ID).
+  std::map<std::string, std::string> ResultsById(const std::string& fileName) const;
+  // The daily result log the run wrote for the database `databaseName`; empty when there is none.
+  std::string DailyLog(const std::string& databaseName) const;
   // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
   // machine is left as a fresh prefix has it when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});
