@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/text_limits.h"
@@ -13,6 +15,32 @@ bool FileExists(const std::string& path) {
   WIN32_FIND_DATAA data{};
   FindHandle found(FindFirstFileA(path.c_str(), &data));
   return static_cast<bool>(found);
+}
+
+struct FolderWatch::Notification {
+  ChangeNotification handle;
+};
+
+FolderWatch::FolderWatch(std::string folder)
+    : folder_(std::move(folder)), notification_(std::make_unique<Notification>()) {}
+
+FolderWatch::FolderWatch(FolderWatch&&) noexcept = default;
+FolderWatch& FolderWatch::operator=(FolderWatch&&) noexcept = default;
+FolderWatch::~FolderWatch() = default;
+
+bool FolderWatch::Changed() {
+  ChangeNotification& handle = notification_->handle;
+  if (!handle) {
+    // Started on first use, and again after any failure: the folder may only
+    // now have been created.
+    handle.reset(FindFirstChangeNotificationA(folder_.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
+    return true;
+  }
+  if (WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT) return false;
+  // Re-armed before the caller looks again, so that a change after its look is
+  // reported by the next call.
+  if (!FindNextChangeNotification(handle.get())) handle.reset();
+  return true;
 }
 
 void CreateOneDirectory(const std::string& path) { CreateDirectoryA(path.c_str(), nullptr); }

@@ -1,6 +1,7 @@
 // Files and folders, narrow paths.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace velkor::platform {
@@ -19,6 +20,28 @@ bool MoveFileTo(const std::string& from, const std::string& to);
 std::string WindowsDirectory();
 // ExpandEnvironmentStringsA into a buffer of `bufferSize` bytes; empty on failure.
 std::string ExpandEnvironment(const std::string& text, unsigned bufferSize = 1024);
+// Tells whether the names in one folder may have changed (an entry created,
+// removed or renamed) since it was last asked, through a change notification
+// on the folder, so that a caller can keep what it learned about a file until
+// then instead of searching for it again.
+class FolderWatch {
+ public:
+  explicit FolderWatch(std::string folder);
+  FolderWatch(FolderWatch&&) noexcept;
+  FolderWatch& operator=(FolderWatch&&) noexcept;
+  ~FolderWatch();
+
+  // True when a name in the folder changed since the last call, and whenever
+  // the folder cannot be watched (then every call says so); false only when
+  // nothing can have changed. The first call starts the watch and is true.
+  bool Changed();
+
+ private:
+  struct Notification;
+  std::string folder_;
+  std::unique_ptr<Notification> notification_;
+};
+
 // GetShortPathNameA; empty on failure (a missing path fails).
 std::string ShortPathName(const std::string& path);
 

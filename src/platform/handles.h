@@ -57,6 +57,10 @@ struct FindHandleTraits {
   static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
   static void Close(HANDLE h) { FindClose(h); }
 };
+struct ChangeNotificationTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { FindCloseChangeNotification(h); }
+};
 struct ModuleTraits {
   static HMODULE Invalid() { return nullptr; }
   static void Close(HMODULE m) { FreeLibrary(m); }
@@ -70,6 +74,7 @@ using RegKey = Unique<HKEY, RegKeyTraits>;
 using Handle = Unique<HANDLE, HandleTraits>;
 using FileHandle = Unique<HANDLE, FileHandleTraits>;
 using FindHandle = Unique<HANDLE, FindHandleTraits>;
+using ChangeNotification = Unique<HANDLE, ChangeNotificationTraits>;
 using Module = Unique<HMODULE, ModuleTraits>;
 using ScHandle = Unique<SC_HANDLE, ScHandleTraits>;
 
