@@ -7,6 +7,8 @@
 //   [faketool]
 //   ScenarioDir=<folder>   the scenario; a relative path is taken from the exe's folder
 //   HostName=<name>        replaces "@HOST@" in reports (default: this computer's host name)
+//   MarkFile=<file>        appends "<tool> <start> <end> 10000000" for each run: the system time
+//                          (100-ns units) when its process was created and when it ends its work
 //   [<tool>]               per tool, named as the exe without ".exe", e.g. [dcdiag]
 //   Report=<file>          report file to print instead of the default choice
 //   Output=0               print no report
@@ -236,6 +238,36 @@ class Scenario {
   std::vector<std::wstring> folders_;
 };
 
+long long FileTimeValue(const FILETIME& time) {
+  return static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) |
+                                time.dwLowDateTime);
+}
+
+long long Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return FileTimeValue(now);
+}
+
+// When this process was created: the tool's time includes starting it.
+long long CreationTime() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  return FileTimeValue(created);
+}
+
+// One line appended to the mark file: which tool ran from when to when.
+void AppendMark(const std::wstring& markFile, const std::wstring& tool, long long start, long long end) {
+  const std::string line =
+      ToAnsi(tool) + " " + std::to_string(start) + " " + std::to_string(end) + " 10000000\r\n";
+  const HANDLE file = CreateFileW(markFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 int Run() {
   const std::wstring exe = ExePath();
   const std::wstring arguments = ArgumentText();
@@ -283,4 +315,13 @@ int Run() {
 
 }  // namespace
 
-int main() { return Run(); }
+int main() {
+  const long long start = CreationTime();
+  const std::wstring exe = ExePath();
+  const std::wstring markFile = IniString(FolderOf(exe) + L"faketool.ini", L"faketool", L"MarkFile");
+  const int code = Run();
+  const long long end = Now();
+  if (!markFile.empty() && ArgumentText().find(kChildSwitch) == std::wstring::npos)
+    AppendMark(Resolve(markFile, FolderOf(exe)), ToolName(exe), start, end);
+  return code;
+}
