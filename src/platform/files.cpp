@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,29 +20,65 @@ bool FileExists(const std::string& path) {
   return static_cast<bool>(found);
 }
 
-struct FolderWatch::Notification {
-  ChangeNotification handle;
+// A thread waits for the folder's change notification and raises a flag, so
+// that asking costs no call into the system: the question comes before every
+// line of the activity log, hundreds of thousands in a large run.
+class FolderWatch::Notification {
+ public:
+  explicit Notification(const std::string& folder)
+      : handle_(FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME)),
+        stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    if (!handle_ || !stop_) return;
+    try {
+      watcher_ = std::thread(&Notification::Watch, this);
+    } catch (const std::system_error&) {
+      // No thread: the folder counts as unwatched.
+    }
+  }
+  Notification(const Notification&) = delete;
+  Notification& operator=(const Notification&) = delete;
+  ~Notification() {
+    if (!watcher_.joinable()) return;
+    SetEvent(stop_.get());
+    watcher_.join();
+  }
+
+  bool Started() const { return watcher_.joinable(); }
+  // Whether a change came since the last call; always true once the watch has failed.
+  bool TakeChange() { return changed_.exchange(false) || !watching_.load(); }
+
+ private:
+  void Watch() {
+    const HANDLE waits[] = {stop_.get(), handle_.get()};
+    while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+      // Re-armed before the flag rises: a change after the caller's look
+      // raises it again.
+      const bool rearmed = FindNextChangeNotification(handle_.get()) != FALSE;
+      changed_ = true;
+      if (!rearmed) break;
+    }
+    watching_ = false;
+  }
+
+  ChangeNotification handle_;
+  Handle stop_;
+  std::atomic<bool> changed_{false};
+  std::atomic<bool> watching_{true};
+  std::thread watcher_;
 };
 
-FolderWatch::FolderWatch(std::string folder)
-    : folder_(std::move(folder)), notification_(std::make_unique<Notification>()) {}
+FolderWatch::FolderWatch(std::string folder) : folder_(std::move(folder)) {}
 
 FolderWatch::FolderWatch(FolderWatch&&) noexcept = default;
 FolderWatch& FolderWatch::operator=(FolderWatch&&) noexcept = default;
 FolderWatch::~FolderWatch() = default;
 
 bool FolderWatch::Changed() {
-  ChangeNotification& handle = notification_->handle;
-  if (!handle) {
-    // Started on first use, and again after any failure: the folder may only
-    // now have been created.
-    handle.reset(FindFirstChangeNotificationA(folder_.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME));
-    return true;
-  }
-  if (WaitForSingleObject(handle.get(), 0) == WAIT_TIMEOUT) return false;
-  // Re-armed before the caller looks again, so that a change after its look is
-  // reported by the next call.
-  if (!FindNextChangeNotification(handle.get())) handle.reset();
+  if (notification_) return notification_->TakeChange();
+  // Started on first use, and again while it cannot start: the folder may
+  // only now have been created.
+  notification_ = std::make_unique<Notification>(folder_);
+  if (!notification_->Started()) notification_.reset();
   return true;
 }
 

@@ -22,8 +22,8 @@ std::string WindowsDirectory();
 std::string ExpandEnvironment(const std::string& text, unsigned bufferSize = 1024);
 // Tells whether the names in one folder may have changed (an entry created,
 // removed or renamed) since it was last asked, through a change notification
-// on the folder, so that a caller can keep what it learned about a file until
-// then instead of searching for it again.
+// on the folder that a thread of its own waits for, so that a caller can keep
+// what it learned about a file until then instead of searching for it again.
 class FolderWatch {
  public:
   explicit FolderWatch(std::string folder);
@@ -37,7 +37,7 @@ class FolderWatch {
   bool Changed();
 
  private:
-  struct Notification;
+  class Notification;
   std::string folder_;
   std::unique_ptr<Notification> notification_;
 };
