@@ -1,9 +1,9 @@
 #!/bin/sh
 # Builds everything and runs every test: the portable logic natively under
-# AddressSanitizer and UBSan, and each fuzz target for a few seconds; the
-# 32-bit Windows build (the shipped width) with its unit and end-to-end tests
-# under Wine; the 64-bit Windows build with its unit tests. Both Windows widths
-# share one private prefix in the build tree.
+# AddressSanitizer and UBSan, clang-tidy over it, and each fuzz target for a
+# few seconds; the 32-bit Windows build (the shipped width) with its unit and
+# end-to-end tests under Wine; the 64-bit Windows build with its unit tests.
+# Both Windows widths share one private prefix in the build tree.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
@@ -12,6 +12,7 @@ sh scripts/check-layers.sh
 cmake --preset native >/dev/null
 cmake --build --preset native -j2
 ctest --preset native
+sh scripts/tidy.sh
 # Every fuzz target a few seconds, replaying its corpus: they stay alive.
 sh scripts/fuzz.sh 5
 
