@@ -7,7 +7,7 @@
 namespace nexdb {
 namespace {
 
-constexpr std::size_t kBlockBytes = 64 * 1024;
+constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 void SplitInto(std::string_view line, Fields& fields) {

@@ -33,7 +33,7 @@ inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
     "Enabled",   "FunctionID", "Status", "ErrorCode", "UpdatedAt"};
 
 // The longest line accepted; a longer one is refused rather than held in memory.
-inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+inline constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
 
 using Fields = std::vector<std::string>;
 

@@ -32,7 +32,7 @@
 
 namespace nexparser {
 
-inline constexpr std::size_t kBlockBytes = 256 * 1024;
+inline constexpr std::size_t kBlockBytes = std::size_t{256} * 1024;
 
 class PhraseSearch {
  public:
