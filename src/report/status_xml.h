@@ -36,9 +36,9 @@ std::string StatusFileName(std::string_view regId, const LocalTime& t);
 std::string XmlCharacters(std::string_view text);
 // XmlCharacters with "&", "<" and ">" as entities.
 std::string EscapeXmlText(std::string_view text);
-// A CDATA section holding XmlCharacters of `text`; a "]]>" inside is split
-// across two sections.
-std::string CdataSection(std::string_view text);
+// A CDATA section holding XmlCharacters of `original`; a "]]>" inside is
+// split across two sections.
+std::string CdataSection(std::string_view original);
 
 // The description inside <edesc> for a stored STATUS and ERRORDESC.
 std::string EdescText(std::string_view status, std::string_view errorDesc);
