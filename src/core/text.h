@@ -31,7 +31,8 @@ int AtoiLike(const std::string& text);
 std::size_t ScanDecimals(std::string_view text, char separator, std::span<int> fields);
 
 struct CFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  // A deleter cannot report: a writer that must know flushes before its owner goes.
+  void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); }
 };
 // A C runtime file, closed when the owner goes (text mode turns "\n" into CRLF on Windows).
 using CFile = std::unique_ptr<std::FILE, CFileCloser>;

@@ -2,12 +2,15 @@
 
 #include <cstdio>
 
+#include "core/time_stamp.h"
+
 namespace velkor {
 
 std::string DailyResultFolder(std::string_view installationPath, std::string_view databaseName,
                               std::string_view hostName, const LocalTime& t) {
   char month[32];
-  std::snprintf(month, sizeof month, "%04d%02d", t.year, t.month);
+  // Any clock reading fits; snprintf would cut a longer text at the buffer's end.
+  static_cast<void>(std::snprintf(month, sizeof month, "%04d%02d", t.year, t.month));
   std::string folder(installationPath);
   folder.append("Nexagent\\DataDirectory\\").append(databaseName).append("\\").append(hostName);
   folder.append("\\").append(month).append("\\velkor");
@@ -16,16 +19,13 @@ std::string DailyResultFolder(std::string_view installationPath, std::string_vie
 
 std::string DailyResultFile(std::string_view folder, const LocalTime& t) {
   char name[48];
-  std::snprintf(name, sizeof name, "\\velkor_%04d%02d%02d.Log", t.year, t.month, t.day);
+  static_cast<void>(std::snprintf(name, sizeof name, "\\velkor_%04d%02d%02d.Log", t.year, t.month, t.day));
   return std::string(folder) + name;
 }
 
 std::string DailyResultEntry(const LocalTime& t, std::string_view functionName, std::string_view keyword,
                              int status) {
-  char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  std::string line(stamp);
+  std::string line = FormatTimeStamp(t);
   line.append("\t")
       .append(functionName)
       .append("\t")

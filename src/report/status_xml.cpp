@@ -26,8 +26,9 @@ std::string SingleLineDescription(std::string_view description) {
 
 std::string FormatMnTime(const LocalTime& t) {
   char buffer[96];
-  std::snprintf(buffer, sizeof buffer, "%d/%d/%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
+  // Any clock reading fits; snprintf would cut a longer text at the buffer's end.
+  static_cast<void>(std::snprintf(buffer, sizeof buffer, "%d/%d/%d %d:%d:%d", t.year, t.month, t.day, t.hour,
+                                  t.minute, t.second));
   return buffer;
 }
 
@@ -39,8 +40,8 @@ std::optional<CalendarDate> ParseMnTimeDate(const std::string& text) {
 
 std::string StatusFileName(std::string_view regId, const LocalTime& t) {
   char digits[128];
-  std::snprintf(digits, sizeof digits, "%d%d%d%d%d%d%d", t.year, t.month, t.day, t.hour, t.minute, t.second,
-                t.milliseconds);
+  static_cast<void>(std::snprintf(digits, sizeof digits, "%d%d%d%d%d%d%d", t.year, t.month, t.day, t.hour,
+                                  t.minute, t.second, t.milliseconds));
   std::string name = "radedavivururaz_N_";
   name.append(regId).append("_velkor_").append(digits).append(".txt");
   return name;
@@ -154,8 +155,8 @@ std::string EdescText(std::string_view status, std::string_view errorDesc) {
 
 std::string StatusHeaderPiece(std::string_view regId, const LocalTime& t) {
   char mntime[96];
-  std::snprintf(mntime, sizeof mntime, "%d/%d/%d %d:%d:%d", t.month, t.day, t.year, t.hour, t.minute,
-                t.second);
+  static_cast<void>(std::snprintf(mntime, sizeof mntime, "%d/%d/%d %d:%d:%d", t.month, t.day, t.year, t.hour,
+                                  t.minute, t.second));
   std::string piece = "<radedavivururaz>\n<regid>";
   piece.append(EscapeXmlText(regId)).append("</regid>\n<mntime>").append(mntime).append("</mntime>");
   return piece;
