@@ -141,7 +141,7 @@ for c in $cases; do
     "$(column "$c" 5)" "$(column "$c" 6)"
 done
 case " $cases " in
-  *" large "*" small "* | *" small "*" large "*)
+  *" large "*" small "* | *" small "*" large "* | *" large small "* | *" small large "*)
     awk -v own="$(column large 5)" -v big="$(column large 6)" -v small="$(column small 6)" 'BEGIN {
       printf "goal, Velkor at most 10%% of the tools: %s%% (%s)\n", own, own <= 10 ? "met" : "missed"
       printf "goal, large peak at most 1.5 times the small: %.2f times (%s)\n", big / small,
