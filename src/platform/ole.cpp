@@ -14,26 +14,23 @@ std::wstring AnsiToWide(std::string_view text) {
   return wide;
 }
 
-std::string WideToAnsi(std::wstring_view text) {
+namespace {
+
+std::string WideToCodePage(std::wstring_view text, UINT codePage) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int needed = WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return {};
-  std::string ansi(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), needed, nullptr, nullptr);
-  return ansi;
+  std::string converted(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, converted.data(), needed, nullptr, nullptr);
+  return converted;
 }
 
-std::string AnsiToUtf8(std::string_view text) {
-  const std::wstring wide = AnsiToWide(text);
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return {};
-  std::string utf8(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), needed, nullptr, nullptr);
-  return utf8;
-}
+}  // namespace
+
+std::string WideToAnsi(std::wstring_view text) { return WideToCodePage(text, CP_ACP); }
+
+std::string AnsiToUtf8(std::string_view text) { return WideToCodePage(AnsiToWide(text), CP_UTF8); }
 
 Bstr::Bstr(std::string_view ansi) {
   const std::wstring wide = AnsiToWide(ansi);
