@@ -8,7 +8,7 @@ namespace velkor {
 
 void EndRun(int exitCode) { throw RunEnded{exitCode}; }
 
-void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy) {
+void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy, bool reportFirst) {
   const std::uint32_t code = ctx.LastSystemError();
   std::string detail;
   switch (policy.detail) {
@@ -23,13 +23,16 @@ void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy) {
       detail = ctx.LastErrorText;
       break;
   }
-  if (policy.writeLine) ctx.LogActivity(policy.module, policy.type, policy.message, detail, "");
-  if (policy.reportStatus) {
+  const auto report = [&] {
+    if (!policy.reportStatus) return;
     std::string text = "Exception occured in ";
     text += policy.module;
     text += " while processing the data";
     ctx.ReportStatus(text);
-  }
+  };
+  if (reportFirst) report();
+  if (policy.writeLine) ctx.LogActivity(policy.module, policy.type, policy.message, detail, "");
+  if (!reportFirst) report();
   if (policy.cleanup) ctx.ShutdownCleanup();
 }
 
@@ -55,7 +58,7 @@ LastChanceHandling::~LastChanceHandling() {
 void HandleFaultOutsideHandlers() noexcept {
   if (lastChance == nullptr) return;
   try {
-    CarryOutPolicy(lastChance->ctx_, lastChance->policy_);
+    CarryOutPolicy(lastChance->ctx_, lastChance->policy_, true);
   } catch (...) {
     // A step failed and its own handler ended the run (RunEnded), or nothing
     // more can be done: the process ends all the same.

@@ -48,8 +48,9 @@ struct RunEnded {
 
 // Carries out `policy`'s steps for a failure that has just happened: the
 // activity line, the status report and the cleanup it asks for. Ending the run
-// is the caller's.
-void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy);
+// is the caller's. With `reportFirst` the status is reported before the line
+// is written: a fault that escaped every handler may have been the logger's.
+void CarryOutPolicy(RunContext& ctx, const HandlerPolicy& policy, bool reportFirst = false);
 
 // Carries out `policy` for a failure that has just been caught, then ends the run.
 [[noreturn]] void HandleFailure(RunContext& ctx, const HandlerPolicy& policy);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <system_error>
@@ -102,6 +103,40 @@ bool MoveFileTo(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) != FALSE;
 }
 
+bool ReplaceFileWith(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string ProgramFolder() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      const std::string full(path.data(), length);
+      const std::size_t slash = full.find_last_of('\\');
+      return slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string ProgramSearchCurrentFolder() {
+  if (GetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", nullptr, 0) != 0) return {};
+  std::vector<char> folder(MAX_PATH + 1);
+  const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(folder.size()), folder.data());
+  if (length == 0 || length >= folder.size()) return {};
+  std::string text(folder.data(), length);
+  if (text.back() != '\\') text += '\\';
+  return text;
+}
+
 std::string WindowsDirectory() {
   char buffer[MAX_PATH + 1] = {};
   const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
@@ -122,6 +157,50 @@ std::string ShortPathName(const std::string& path) {
   const DWORD length = GetShortPathNameA(path.c_str(), buffer.data(), needed + 1);
   if (length == 0 || length > needed) return {};
   return std::string(buffer.data(), length);
+}
+
+std::uint32_t WriteNewFile(const std::string& path, std::string_view bytes) {
+  FileHandle file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return GetLastError();
+  DWORD error = 0;
+  while (error == 0 && !bytes.empty()) {
+    DWORD written = 0;
+    const auto ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(file.get(), bytes.data(), ask, &written, nullptr) || written == 0) error = GetLastError();
+    bytes.remove_prefix(written);
+  }
+  if (error == 0 && !FlushFileBuffers(file.get())) error = GetLastError();
+  if (!CloseHandle(file.release()) && error == 0) error = GetLastError();
+  if (error != 0) DeleteFileA(path.c_str());
+  return error;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  for (DWORD read = 0; ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr);) {
+    if (read == 0) return bytes;
+    bytes.append(buffer, read);
+  }
+  return std::nullopt;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+std::vector<FoundFile> FindFiles(const std::string& pattern) {
+  std::vector<FoundFile> files;
+  WIN32_FIND_DATAA data{};
+  FindHandle search(FindFirstFileA(pattern.c_str(), &data));
+  for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data) != FALSE) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    files.push_back({data.cFileName, (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                         data.ftLastWriteTime.dwLowDateTime});
+  }
+  return files;
 }
 
 }  // namespace velkor::platform

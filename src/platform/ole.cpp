@@ -111,6 +111,51 @@ SAFEARRAY* VariantVectorOf(const Variant& value) {
   return V_ARRAY(v);
 }
 
+namespace {
+bool CarriesTextOrNumber(VARTYPE type) {
+  switch (type) {
+    case VT_VARIANT:
+    case VT_BSTR:
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+SAFEARRAY* TextVectorOf(const VARIANT* value) {
+  const VARIANT* v = value;
+  while (V_VT(v) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(v) != nullptr) v = V_VARIANTREF(v);
+  SAFEARRAY* array = nullptr;
+  if ((V_VT(v) & VT_ARRAY) == 0) return nullptr;
+  array = (V_VT(v) & VT_BYREF) != 0 ? (V_ARRAYREF(v) != nullptr ? *V_ARRAYREF(v) : nullptr) : V_ARRAY(v);
+  VARTYPE elementType = VT_EMPTY;
+  if (array == nullptr || SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetVartype(array, &elementType)) ||
+      !CarriesTextOrNumber(elementType))
+    return nullptr;
+  return array;
+}
+
+HRESULT GetElementAsVariant(SAFEARRAY* array, LONG index, Variant& out) {
+  VARTYPE type = VT_EMPTY;
+  if (HRESULT hr = SafeArrayGetVartype(array, &type); FAILED(hr)) return hr;
+  if (type == VT_VARIANT) return GetVariantElement(array, index, out);
+  if (!CarriesTextOrNumber(type)) return DISP_E_TYPEMISMATCH;
+  VARIANT* element = out.receive();
+  // Each typed element fits the VARIANT's value field, which it is read into.
+  if (HRESULT hr = SafeArrayGetElement(array, &index, &element->llVal); FAILED(hr)) return hr;
+  element->vt = type;
+  return S_OK;
+}
+
 Variant VariantOfVector(SafeArray array) {
   Variant value;
   if (array) {

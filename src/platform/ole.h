@@ -94,6 +94,13 @@ class SafeArray {
 
 // The one-dimensional VT_VARIANT array `value` holds; null for any other value.
 SAFEARRAY* VariantVectorOf(const Variant& value);
+// The one-dimensional array `value` holds when its elements carry texts or
+// numbers: VARIANTs, or typed the way some components hand them out (BSTRs,
+// integers); null for any other value. A reference is followed.
+SAFEARRAY* TextVectorOf(const VARIANT* value);
+inline SAFEARRAY* TextVectorOf(const Variant& value) { return TextVectorOf(value.get()); }
+// Element `index` of such an array as a VARIANT (a BSTR or an integer as it is).
+HRESULT GetElementAsVariant(SAFEARRAY* array, LONG index, Variant& out);
 // A VT_ARRAY | VT_VARIANT value that owns `array`.
 Variant VariantOfVector(SafeArray array);
 

@@ -47,8 +47,11 @@ void SetLastErrorCode(std::uint32_t code) { SetLastError(code); }
 
 std::optional<std::string> SystemErrorText(std::uint32_t code, std::uint32_t language) {
   char* text = nullptr;
-  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr,
-                                      code, language, reinterpret_cast<char*>(&text), 0, nullptr);
+  // Without inserts: a text such as 193's ("%1 is not a valid Win32
+  // application.") would otherwise come back empty, or worse.
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, language, reinterpret_cast<char*>(&text), 0, nullptr);
   if (length == 0 || text == nullptr) return std::nullopt;
   std::string result(text, length);
   LocalFree(text);
@@ -83,6 +86,17 @@ std::string ComputerName() {
   char buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = sizeof buffer;
   return GetComputerNameA(buffer, &size) ? std::string(buffer, size) : std::string();
+}
+
+bool RunningUnderWow64() {
+  // Looked up: Windows 2000 and the first releases of XP and 2003 lack the call.
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return false;
+  const auto isWow64 = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return isWow64 != nullptr && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace velkor::platform

@@ -29,5 +29,8 @@ std::vector<std::string> CommandLineArguments();
 std::optional<std::string> HostNameFromWinsock();
 // GetComputerNameA; empty on failure.
 std::string ComputerName();
+// True for a 32-bit process on a 64-bit Windows (IsWow64Process); false
+// where the system has no such call.
+bool RunningUnderWow64();
 
 }  // namespace velkor::platform
