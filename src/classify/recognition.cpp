@@ -1,15 +1,12 @@
 #include "classify/recognition.h"
 
-#include <array>
-#include <cstdio>
-
 #include "classify/phrase_tables.h"
+#include "core/line_reader.h"
 #include "core/text.h"
 
 namespace velkor {
 namespace {
 
-constexpr int kLineBufferSize = 2048;
 constexpr int kKindBits = 32;
 
 }  // namespace
@@ -27,13 +24,12 @@ PhraseList WithReportLines(const PhraseList& keywords, int toolKind) {
 }
 
 bool FileHoldsAnyLine(const std::string& path, std::span<const std::string_view> lines) {
-  const CFile file = OpenCFile(path, "r");
+  const CFile file = OpenCFile(path, "rb");
   if (!file) return false;
-  std::array<char, kLineBufferSize> chunk{};
-  while (std::fgets(chunk.data(), kLineBufferSize, file.get()) != nullptr) {
-    const std::string_view line(chunk.data());
+  LineReader reader(file.get());
+  for (std::string line; reader.Next(line);) {
     for (const std::string_view wanted : lines)
-      if (line.find(wanted) != std::string_view::npos) return true;
+      if (line.find(wanted) != std::string::npos) return true;
   }
   return false;
 }

@@ -4,48 +4,42 @@
 #include <cstdio>
 
 #include "core/guard.h"
+#include "core/line_reader.h"
 #include "core/text.h"
 
 namespace velkor {
 namespace {
 
-// One read takes at most this many characters less one; a longer line is
-// read in pieces, each piece counting as a line.
-constexpr int kLineBufferSize = 2048;
 constexpr std::string_view kCountedPhrase = "CONSECUTIVE FAILURES";
-
-// Reads the next line (or piece of one) into `line`. At the end of the file,
-// or on a read error, `line` keeps its text and the result is false.
-bool ReadLine(std::FILE* file, std::string& line) {
-  std::array<char, kLineBufferSize> chunk{};
-  if (std::fgets(chunk.data(), kLineBufferSize, file) == nullptr) return false;
-  line.assign(chunk.data());
-  return true;
-}
 
 }  // namespace
 
-int ParseRepadminFile(RunContext& ctx, std::string& text) {
+int ParseRepadminFile(RunContext& ctx, std::string& text, bool* counted) {
   return Guarded(ctx, StandardHandler("ParseRepadminFile"), [&] {
-    const CFile file = OpenCFile(ctx.ToolOutputPath, "r");
+    const CFile file = OpenCFile(ctx.ToolOutputPath, "rb");
     if (!file) {
       text = std::to_string(ctx.LastSystemError());
       return 0;
     }
-    return CountReportFailures(ctx, file.get());
+    return CountReportFailures(ctx, file.get(), counted);
   });
 }
 
-int CountReportFailures(RunContext& ctx, std::FILE* report) {
+int CountReportFailures(RunContext& ctx, std::FILE* report, bool* counted) {
   // Lines 1, 4, 7 ... land in the first buffer, 2, 5, 8 ... in the second
-  // and 3, 6, 9 ... in the third, so together they hold the last three lines.
+  // and 3, 6, 9 ... in the third, so together they hold the last three
+  // lines. A line longer than 2047 characters is read in pieces, each piece
+  // counting as a line.
+  LineReader reader(report);
   std::array<std::string, 3> lines;
-  while (ReadLine(report, lines[0])) {
-    ReadLine(report, lines[1]);
-    ReadLine(report, lines[2]);
+  while (reader.Next(lines[0])) {
+    reader.Next(lines[1]);
+    reader.Next(lines[2]);
   }
   for (const std::string& line : lines) {
-    if (line.find(kCountedPhrase) != std::string::npos) return CountofFailures(ctx, line);
+    if (line.find(kCountedPhrase) == std::string::npos) continue;
+    if (counted != nullptr) *counted = true;
+    return CountofFailures(ctx, line);
   }
   return 0;
 }

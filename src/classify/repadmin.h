@@ -14,12 +14,14 @@ namespace velkor {
 // "CONSECUTIVE FAILURES" line among its last three lines counts more than ten
 // failures, else 0. When the file cannot be opened, `text` receives the
 // system error code in decimal and the result is 0; otherwise `text` is left
-// as it is.
-int ParseRepadminFile(RunContext& ctx, std::string& text);
+// as it is. `counted` (when given) tells whether that line was found and read.
+// The report is read as binary, its CR LF taken as line ends.
+int ParseRepadminFile(RunContext& ctx, std::string& text, bool* counted = nullptr);
 
-// The reading part of ParseRepadminFile: reads `report` from where it stands
-// to its end and counts as ParseRepadminFile does, without its handler.
-int CountReportFailures(RunContext& ctx, std::FILE* report);
+// The reading part of ParseRepadminFile: reads `report` (opened "rb") from
+// where it stands to its end and counts as ParseRepadminFile does, without
+// its handler.
+int CountReportFailures(RunContext& ctx, std::FILE* report, bool* counted = nullptr);
 
 // Reads the number that follows the first blank of `line` (the second
 // blank-separated word, as atoi reads it), logs the line and returns 1 when

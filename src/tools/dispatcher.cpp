@@ -70,6 +70,8 @@ class Evaluation {
       return 0;
     }
     if (toolKind_ == RepAdmin) return EvaluateReplication();
+    // dcdiag wraps a verdict at the console width when a name is long.
+    if (toolKind_ == DcDiag) JoinWrappedVerdictsInFile(ctx_.ToolOutputPath);
     return EvaluateKeywords();
   }
 
@@ -103,11 +105,14 @@ class Evaluation {
 
   // The report is recognised by the reader that counts its failures: a
   // report that reader cannot make out, in another language or encoding,
-  // would otherwise count none.
+  // would otherwise count none. A count it found is a verdict whatever else
+  // the report holds.
   int EvaluateReplication() {
     std::string text;
-    const int verdict = ParseRepadminFile(ctx_, text);
-    if (text.empty() && !FileHoldsAnyLine(ctx_.ToolOutputPath, ReportLines(RepAdmin))) return Unrecognised();
+    bool counted = false;
+    const int verdict = ParseRepadminFile(ctx_, text, &counted);
+    if (text.empty() && !counted && !FileHoldsAnyLine(ctx_.ToolOutputPath, ReportLines(RepAdmin)))
+      return Unrecognised();
     AppendDailyResult(ctx_, executable_, ">10 Consectutive Failures", verdict);
     if (verdict != 0) {
       statusSlots_.Set(kReplicationSlot, "1");

@@ -1,10 +1,9 @@
 #include "tools/pdc_role.h"
 
-#include <array>
-#include <cstdio>
 #include <stdexcept>
 
 #include "core/guard.h"
+#include "core/line_reader.h"
 #include "core/text.h"
 #include "core/text_limits.h"
 #include "platform/ini.h"
@@ -16,7 +15,7 @@ namespace {
 
 constexpr std::size_t kRoleHoldersBuffer = 512;
 constexpr std::size_t kNetDomPath = 511;
-constexpr int kLineBuffer = 2048;  // a longer line is read in pieces
+constexpr std::size_t kLineBuffer = 2048;  // a longer line is read in pieces
 constexpr std::size_t kHolderText = 255;
 constexpr std::string_view kModule = "CheckForPDCRole";
 
@@ -43,16 +42,16 @@ void DecideFromRoleHolders(RunContext& ctx, const std::string& value) {
 
 // netdom's report decides: 1 when a line holding "PDC" ends with this host's name.
 void DecideFromNetDomReport(RunContext& ctx, const std::string& path) {
-  CFile file = OpenCFile(path, "r");
+  CFile file = OpenCFile(path, "rb");
   if (!file) {
     const std::uint32_t code = ctx.LastSystemError();
     ctx.LogActivity(kModule, "ERROR", "opening the file failed with errorcode ", std::to_string(code), "");
     ctx.PDCRoleStatus = 0;
     return;
   }
-  std::array<char, kLineBuffer> buffer{};
-  while (std::fgets(buffer.data(), kLineBuffer, file.get()) != nullptr) {
-    const std::string line = UpperCase(buffer.data());
+  LineReader reader(file.get(), kLineBuffer - 1);
+  for (std::string read; reader.Next(read);) {
+    const std::string line = UpperCase(read);
     if (line.find("PDC") == std::string::npos) continue;
     ctx.HostName = UpperCase(ctx.HostName);
     const std::string holder = Bounded(RoleLineHolder(line), kHolderText);

@@ -1,13 +1,18 @@
 #include "tools/tool_runner.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <vector>
 
+#include "classify/wrapped_verdicts.h"
 #include "core/guard.h"
+#include "core/text.h"
 #include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "tools/execute_call.h"
 #include "tools/tool_kinds.h"
+#include "tools/tool_start.h"
 
 namespace velkor {
 
@@ -37,7 +42,10 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
       return value;
     }
 
-    if (kind != NetShare) {
+    // A tool that ran and was ended at its time limit or output cap is not
+    // started again: the other folders hold the same tool, which would cost
+    // another time limit each while the next scheduled run ends this one.
+    if (kind != NetShare && !ToolWasEndedAtItsLimits(call.ErrorText())) {
       std::string folder = platform::ExpandEnvironment("%ProgramFiles%", 1024);
       ctx.DebugTrace("Local Path =>");
       ctx.DebugTrace(folder);
@@ -58,7 +66,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
       const std::string configured = platform::IniReadString(
           ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini",
           IsPolicyCheck(kind) ? "RESOURCETOOLKITS" : "SUPPORTTOOLS", "VALUE", "", 1024);
-      if (!configured.empty()) {
+      if (!configured.empty() && !ToolWasEndedAtItsLimits(call.ErrorText())) {
         ctx.DebugTrace("Appending \\");
         ctx.DebugTrace("3rd Call to gpotool");
         value = call.Run(parser.execute, configured + "\\" + command);
@@ -72,6 +80,35 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
                     "lpNexExecute failed with error code " + errorText + " File name is " + command, "");
     return 0;
   });
+}
+
+bool JoinWrappedVerdictsInFile(const std::string& path) {
+  constexpr std::size_t kPiece = std::size_t{64} * 1024;
+  const std::string joinedPath = path + ".joined";
+  WrappedVerdicts joiner;
+  bool written = false;
+  {
+    const CFile in = OpenCFile(path, "rb");
+    CFile out = in ? OpenCFile(joinedPath, "wb") : CFile();
+    if (!out) return false;
+    std::vector<char> buffer(kPiece);
+    std::string joined;
+    bool whole = true;
+    for (std::size_t read; whole && (read = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0;) {
+      joined.clear();
+      joiner.Feed(std::string_view(buffer.data(), read), joined);
+      whole = std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size();
+    }
+    joined.clear();
+    joiner.Finish(joined);
+    whole = whole && std::ferror(in.get()) == 0 &&
+            std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size() &&
+            std::fflush(out.get()) == 0;
+    written = std::fclose(out.release()) == 0 && whole;
+  }
+  if (written && joiner.Joins() > 0 && platform::ReplaceFileWith(joinedPath, path)) return true;
+  static_cast<void>(std::remove(joinedPath.c_str()));
+  return false;
 }
 
 int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Variant& phrases,

@@ -22,6 +22,12 @@ struct ParserEntryPoints {
 int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
                const std::string& parameters, int kind, std::string& errorText);
 
+// Joins the verdicts dcdiag wrapped at the console width in the report at
+// `path` (JoinWrappedVerdicts), rewriting the file only when one was joined.
+// True when it was rewritten; a report that cannot be rewritten is searched
+// as it is.
+bool JoinWrappedVerdictsInFile(const std::string& path);
+
 // Searches ToolOutputPath for `phrases` (an OLE array of texts); `hits` receives
 // one "1"/"0" text per phrase. Returns the library's value, or 0 on failure.
 int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Variant& phrases,
