@@ -165,9 +165,13 @@ class DatabaseCycle {
     int failedRequests = 0;
     while (pagesLeft_ > 0) {
       RecordPage page;
-      if (const ComponentOutcome got = component_.GetRecords(page); !got) {
-        Info(ctx_, "Database Getrecords function failed", got.errorText);
-        failure_.Report(ctx_, "GetRecords", got.errorText);
+      const ComponentOutcome got = component_.GetRecords(page);
+      // A page of another form than texts is no empty page: nothing would be
+      // written while the run reads as healthy.
+      const std::optional<std::string> failure = !got ? got.errorText : page.Unreadable();
+      if (failure) {
+        Info(ctx_, "Database Getrecords function failed", *failure);
+        failure_.Report(ctx_, "GetRecords", *failure);
         if (++failedRequests > kGetRecordsRepeats) return;
         continue;
       }
@@ -220,8 +224,8 @@ void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, bool 
   const std::optional<long> count = paths.DatabaseCount();
   if (!count) ctx.ReportStatus("No DataBase Found");
   Info(ctx, "Number Of DataBase", std::to_string(count.value_or(0)));
-  // Read from index 0 whatever the lower bound: an element that cannot be
-  // read is an empty path, which the component refuses to open.
+  // Read by position from the array's own lower bound: an element that cannot
+  // be read is an empty path, which the component refuses to open.
   const platform::Variant noPath;
   for (long i = 0; i < count.value_or(0); ++i) {
     const std::optional<platform::Variant> path = paths.Element(i);
@@ -232,6 +236,10 @@ void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, bool 
 }  // namespace
 
 int RunFullCycle(WinRunContext& ctx) {
+  // Runs that keep being ended before their end would leave the last status
+  // standing: from the second in a row on, they are the run's status.
+  const int unfinished = ctx.fullRun.emplace(ctx.AgentIniPath).Begin();
+  if (unfinished >= kUnfinishedRunsReported) ctx.ReportStatus(UnfinishedRunsText(unfinished));
   ctx.PDCRoleStatus = 0;
   ctx.TimeServiceState = 0;
   ctx.TimeServiceText = std::string("0");
@@ -246,6 +254,8 @@ int RunFullCycle(WinRunContext& ctx) {
   ctx.LogActivity(kModule, "Success", "Program exited Sucessfully.", "", "");
   component.Release();
   apartment.Leave();
+  ctx.fullRun->Finished();
+  ctx.fullRun.reset();
   ctx.ShutdownCleanup();
   return 1;
 }

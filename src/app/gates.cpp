@@ -45,6 +45,8 @@ void PassGates(WinRunContext& ctx) {
     ctx.ReportStatus("Already an Instance(s) is running");
     StopRun(ctx);
   }
+  // No earlier copy runs any more: what it left unsent goes out now.
+  if (ctx.status) DeliverWaitingStatusFiles(ctx, *ctx.status, true);
   if (ctx.RegID.empty()) {
     Log(ctx, "RegID not found");
     StopRun(ctx);

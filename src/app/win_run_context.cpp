@@ -36,6 +36,8 @@ void WinRunContext::FormatErrorText(std::uint32_t code) {
 std::uint32_t WinRunContext::LastSystemError() const { return platform::LastError(); }
 
 void WinRunContext::ShutdownCleanup() {
+  if (fullRun && ErrorReported) fullRun->EndedWithStatus();
+  fullRun.reset();
   AgentIniPath.clear();
   status.reset();
   activityLog.reset();

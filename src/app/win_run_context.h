@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/unfinished_runs.h"
 #include "core/run_context.h"
 #include "platform/handles.h"
 #include "report/activity_log.h"
@@ -29,6 +30,10 @@ class WinRunContext final : public RunContext {
   std::optional<ActivityLog> activityLog;
   platform::Module parserLibrary;
   ParserEntryPoints parser;
+  // The mark of a full run under way, from its start until it ends. A run
+  // that ends early after reporting a status clears it in ShutdownCleanup;
+  // one that ends silently, or not at all, leaves it for the next to count.
+  std::optional<FullRunMark> fullRun;
 };
 
 }  // namespace velkor

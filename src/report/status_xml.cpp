@@ -43,8 +43,38 @@ std::string StatusFileName(std::string_view regId, const LocalTime& t) {
   static_cast<void>(std::snprintf(digits, sizeof digits, "%d%d%d%d%d%d%d", t.year, t.month, t.day, t.hour,
                                   t.minute, t.second, t.milliseconds));
   std::string name = "radedavivururaz_N_";
-  name.append(regId).append("_velkor_").append(digits).append(".txt");
+  for (const char c : regId) {
+    const bool separatesOrIsRefused = static_cast<unsigned char>(c) < 0x20 ||
+                                      std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+    name += separatesOrIsRefused ? '_' : c;
+  }
+  name.append("_velkor_").append(digits).append(".txt");
   return name;
+}
+
+namespace {
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 16);
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+}  // namespace
+
+std::string StatusFileText(std::string_view headerPiece, std::string_view blockPiece) {
+  std::string text(headerPiece);
+  text.append(blockPiece).append(kStatusFunctionPiece).append(kStatusFooterPiece);
+  return WithCrLf(text);
+}
+
+bool IsWholeStatusFile(std::string_view text) {
+  static const std::string head = WithCrLf("<radedavivururaz>\n<regid>");
+  static const std::string tail =
+      WithCrLf(std::string("</edesc>").append(kStatusFunctionPiece).append(kStatusFooterPiece));
+  return text.starts_with(head) && text.ends_with(tail);
 }
 
 namespace {

@@ -26,8 +26,13 @@ struct CalendarDate {
 // saturated; none when the text does not start with three numbers.
 std::optional<CalendarDate> ParseMnTimeDate(const std::string& text);
 
-// "radedavivururaz_N_<regid>_velkor_<Y><M><D><h><m><s><ms>.txt", numbers without leading zeros.
+// "radedavivururaz_N_<regid>_velkor_<Y><M><D><h><m><s><ms>.txt", numbers
+// without leading zeros. The registration identifier is only text in the
+// name: each character that cannot stand in a Windows file name or that
+// separates a path (\ / : * ? " < > | and control characters) becomes "_".
 std::string StatusFileName(std::string_view regId, const LocalTime& t);
+// What FindFirstFile finds the status files of any registration identifier with.
+inline constexpr std::string_view kStatusFilePattern = "radedavivururaz_N_*_velkor_*.txt";
 
 // `text` with a "?" for every byte that XML cannot carry: control characters
 // other than tab, line feed and carriage return, and bytes that are not part
@@ -49,5 +54,12 @@ std::string StatusBlockPiece(std::string_view status, std::string_view databaseN
                              std::string_view errorDesc);
 inline constexpr std::string_view kStatusFunctionPiece = "\n<szfunc funid=''><![CDATA[]]></szfunc>";
 inline constexpr std::string_view kStatusFooterPiece = "\n</radedavivururaz>";
+
+// The whole file as it lies on the disk: the four pieces with CR LF line
+// breaks, as text mode writes them.
+std::string StatusFileText(std::string_view headerPiece, std::string_view blockPiece);
+// True for a file that StatusFileText composed whole: a write cut short
+// lacks its end.
+bool IsWholeStatusFile(std::string_view text);
 
 }  // namespace velkor

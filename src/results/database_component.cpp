@@ -1,5 +1,7 @@
 #include "results/database_component.h"
 
+#include <cstdio>
+
 #include "platform/com.h"
 
 namespace velkor {
@@ -31,20 +33,26 @@ ComponentOutcome ListDatabases(Interface& component, const std::string& configFo
 
 std::optional<ComponentArray::Bounds> ComponentArray::ArrayBounds() const {
   Bounds bounds{};
-  if (!platform::VectorBounds(platform::VariantVectorOf(value_), bounds.lower, bounds.upper))
+  if (!platform::VectorBounds(platform::TextVectorOf(value_), bounds.lower, bounds.upper))
     return std::nullopt;
   return bounds;
 }
 
-std::optional<Variant> ComponentArray::Element(long index) const {
-  SAFEARRAY* array = platform::VariantVectorOf(value_);
+bool ComponentArray::Unreadable() const { return !value_.IsEmpty() && !ArrayBounds(); }
+
+std::optional<Variant> ComponentArray::Element(long position) const {
+  const std::optional<Bounds> bounds = ArrayBounds();
+  if (!bounds || position < 0 || position > static_cast<long long>(bounds->upper) - bounds->lower)
+    return std::nullopt;
   Variant element;
-  if (array == nullptr || FAILED(platform::GetVariantElement(array, index, element))) return std::nullopt;
+  if (FAILED(
+          platform::GetElementAsVariant(platform::TextVectorOf(value_), bounds->lower + position, element)))
+    return std::nullopt;
   return element;
 }
 
-std::optional<std::string> ComponentArray::Text(long index) const {
-  const std::optional<Variant> element = Element(index);
+std::optional<std::string> ComponentArray::Text(long position) const {
+  const std::optional<Variant> element = Element(position);
   if (!element) return std::nullopt;
   return element->ToAnsi();
 }
@@ -53,6 +61,20 @@ std::optional<long> DatabasePaths::DatabaseCount() const {
   const std::optional<Bounds> bounds = ArrayBounds();
   if (!bounds || bounds->lower < 0 || bounds->upper < 0) return std::nullopt;
   return bounds->upper - bounds->lower + 1;
+}
+
+std::optional<std::string> RecordPage::Unreadable() const {
+  const auto described = [](const char* what, const ComponentArray& array) {
+    char type[16];
+    static_cast<void>(
+        std::snprintf(type, sizeof type, "0x%04X", static_cast<unsigned>(array.value().type())));
+    return std::string("GetRecords handed out the ") + what + " as a value of type " + type +
+           ", not an array of texts";
+  };
+  if (rowKeys.Unreadable()) return described("row keys", rowKeys);
+  const std::optional<long> rows = RowCount();
+  if (rows && *rows > 0 && !columns[5].ArrayBounds()) return described("function IDs", columns[5]);
+  return std::nullopt;
 }
 
 std::optional<long> RecordPage::RowCount() const {

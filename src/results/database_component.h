@@ -29,20 +29,24 @@ struct ComponentOutcome {
   explicit operator bool() const { return succeeded; }
 };
 
-// An array a component returned.
+// An array a component returned: of VARIANTs, or typed with the same data
+// (texts, integers), with any lower bound. Every element is read by its
+// position from the array's own lower bound on.
 class ComponentArray {
  public:
   struct Bounds {
     long lower;
     long upper;
   };
-  // Lower and upper bound; none when the value is no one-dimensional array or
-  // a bound cannot be read.
+  // Lower and upper bound; none when the value is no one-dimensional array of
+  // texts or numbers, or a bound cannot be read.
   std::optional<Bounds> ArrayBounds() const;
-  // Element `index` itself (whatever the lower bound); none when it cannot be read.
-  std::optional<platform::Variant> Element(long index) const;
+  // True when the value is no such array and not empty either (VT_EMPTY).
+  bool Unreadable() const;
+  // The element at `position` (0 for the first); none when it cannot be read.
+  std::optional<platform::Variant> Element(long position) const;
   // The element's text; none when it cannot be read.
-  std::optional<std::string> Text(long index) const;
+  std::optional<std::string> Text(long position) const;
 
   const platform::Variant& value() const { return value_; }
   platform::Variant& value() { return value_; }
@@ -65,9 +69,12 @@ class RecordPage {
   // Upper minus lower bound plus 1 of the row keys; none when the upper bound
   // cannot be read or is negative (no rows: the pages end).
   std::optional<long> RowCount() const;
-  // The function ID text of row `row` (element `row` of the sixth column);
-  // none when the column has no such element.
+  // The function ID text of row `row` (the row's element of the sixth
+  // column); none when the column has no such element.
   std::optional<std::string> FunctionIdText(long row) const { return columns[5].Text(row); }
+  // Why the page cannot be read when its row keys or function IDs are no
+  // array of texts or numbers (an empty page is readable); none otherwise.
+  std::optional<std::string> Unreadable() const;
 
   ComponentArray rowKeys;
   std::array<ComponentArray, kRecordColumnArrays> columns;

@@ -112,6 +112,7 @@ class DatabaseRun {
     if (!RunTool(DcDiag, kConnectivityCommand, "/test:Connectivity", "VelkorTemp_DcDiag_testConnectivity",
                  rotation))
       return;
+    JoinWrappedVerdictsInFile(ctx_.ToolOutputPath);
     PhraseList keywords;
     GetKeyWordsToSearch(ctx_, 1, keywords);
     const std::optional<Hits> hits = Search(WithReportLines(keywords, DcDiag));
