@@ -106,6 +106,24 @@ HRESULT Create(REFIID iid, void** object) {
   }
 }
 
+// The form of the arrays GetRecords hands out: the component's own unless
+// "NexDBInterface.ini" beside the DLL asks, in section [Test], for another
+// maker's (ArrayForm=Texts, Numbers or Unexpected; ArrayLowerBound=<n>).
+// Only tests write that file.
+ArrayForm ArrayFormForTests() {
+  const std::string path = ModulePath();
+  const std::string ini = path.substr(0, path.find_last_of('\\') + 1) + "NexDBInterface.ini";
+  char kind[32] = {};
+  GetPrivateProfileStringA("Test", "ArrayForm", "", kind, sizeof kind, ini.c_str());
+  ArrayForm form;
+  const std::string named = kind;
+  if (named == "Texts") form.kind = ArrayForm::Kind::Texts;
+  if (named == "Numbers") form.kind = ArrayForm::Kind::Numbers;
+  if (named == "Unexpected") form.kind = ArrayForm::Kind::Unexpected;
+  form.lowerBound = static_cast<LONG>(GetPrivateProfileIntA("Test", "ArrayLowerBound", 0, ini.c_str()));
+  return form;
+}
+
 class DatabaseObject : public DispatchObject<velkor::DatabaseComponent> {
  public:
   HRESULT STDMETHODCALLTYPE GetRecords(VARIANT* rowKeys, VARIANT*, VARIANT* c1, VARIANT* c2, VARIANT* c3,
@@ -121,10 +139,11 @@ class DatabaseObject : public DispatchObject<velkor::DatabaseComponent> {
                                    c13,     c14, c15, c16, c17, c18, c19, c20, c21, c22, c23, c24},
                    [&] {
                      const Page page = session_.NextPage();
-                     PutTextArray(rowKeys, page.keys);
+                     PutTextArray(rowKeys, page.keys, form_);
                      for (std::size_t i = 0; i < kPageColumns; ++i)
                        PutTextArray(columns[i],
-                                    i < page.columns.size() ? page.columns[i] : std::vector<std::string>());
+                                    i < page.columns.size() ? page.columns[i] : std::vector<std::string>(),
+                                    form_);
                    });
   }
 
@@ -168,6 +187,7 @@ class DatabaseObject : public DispatchObject<velkor::DatabaseComponent> {
 
  private:
   DatabaseSession session_{files_};
+  const ArrayForm form_ = ArrayFormForTests();
 };
 
 class ResultObject : public DispatchObject<velkor::ResultComponent> {

@@ -73,19 +73,6 @@ std::string GuidText(const GUID& id) {
   return text;
 }
 
-// The full path of this DLL; empty when it cannot be had.
-std::string ModulePath() {
-  HMODULE self = nullptr;
-  if (!GetModuleHandleExA(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&databaseFactory), &self))
-    return {};
-  std::vector<char> path(32768, '\0');
-  const DWORD length = GetModuleFileNameA(self, path.data(), static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) return {};
-  return std::string(path.data(), length);
-}
-
 // Sets the value `name` (the default value for null) of HKCR\`key`, creating the key.
 LSTATUS SetClassesValue(const std::string& key, const char* name, const std::string& value) {
   velkor::platform::RegKey opened;
@@ -128,6 +115,22 @@ LSTATUS WriteClassKeys(const std::string& modulePath) {
 
 }  // namespace
 
+namespace nexdb {
+
+std::string ModulePath() {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&databaseFactory), &self))
+    return {};
+  std::vector<char> path(32768, '\0');
+  const DWORD length = GetModuleFileNameA(self, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return {};
+  return std::string(path.data(), length);
+}
+
+}  // namespace nexdb
+
 STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID* object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
@@ -141,7 +144,7 @@ STDAPI DllCanUnloadNow() { return nexdb::LiveObjects() == 0 && serverLocks == 0 
 
 STDAPI DllRegisterServer() {
   try {
-    const std::string path = ModulePath();
+    const std::string path = nexdb::ModulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     const LSTATUS status = WriteClassKeys(path);
     if (status == ERROR_SUCCESS) return S_OK;

@@ -110,7 +110,7 @@ class DatabaseSession::Cursor {
     // Where each row is: in the page (the usual case), or found by one pass
     // over the file for all the others.
     std::vector<std::size_t> numbers(rows.size(), kUnknown);
-    std::unordered_map<std::string, std::size_t> elsewhere;
+    std::unordered_map<std::string, Located> elsewhere;
     const std::size_t firstOfPage = next_ - page_.size();
     // The page's own keys handed back in its order are its rows one for one,
     // so that records sharing a key each keep their own result.
@@ -130,13 +130,19 @@ class DatabaseSession::Cursor {
       if (inPage != page_.end())
         numbers[i] = firstOfPage + static_cast<std::size_t>(inPage - page_.begin());
       else
-        elsewhere.emplace(rows[i].key, kUnknown);
+        elsewhere.emplace(rows[i].key, Located{});
     }
     if (!elsewhere.empty()) Locate(elsewhere);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (numbers[i] == kUnknown) numbers[i] = elsewhere.at(rows[i].key);
+      if (numbers[i] == kUnknown) numbers[i] = elsewhere.at(rows[i].key).number;
     }
 
+    // Stored into copies first: a record that would grow past the line limit
+    // refuses the whole update now, where writing it would fail at every
+    // close of the database from then on.
+    std::vector<Fields> page = page_;
+    Changes ahead = ahead_;
+    Changes behind = behind_;
     const std::string now = files_.Now();
     for (std::size_t i = 0; i < rows.size(); ++i) {
       if (!rows[i].status && !rows[i].errorCode) continue;
@@ -146,12 +152,31 @@ class DatabaseSession::Cursor {
       change.updatedAt = now;
       const std::size_t number = numbers[i];
       if (number >= next_)
-        ahead_[number].Merge(change);
+        ahead[number].Merge(change);
       else if (number >= firstOfPage)
-        change.ApplyTo(page_[number - firstOfPage], layout());
+        change.ApplyTo(page[number - firstOfPage], layout());
       else
-        behind_[number].Merge(change);
+        behind[number].Merge(change);
     }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::size_t number = numbers[i];
+      std::size_t length = 0;
+      if (number >= firstOfPage && number < next_) {
+        length = LineLength(page[number - firstOfPage]);
+      } else {
+        Fields fields = elsewhere.at(rows[i].key).fields;
+        const Changes& stored = number >= next_ ? ahead : behind;
+        if (const auto change = stored.find(number); change != stored.end())
+          change->second.ApplyTo(fields, layout());
+        length = LineLength(fields);
+      }
+      if (length > kMaxLineBytes)
+        throw StorageError(path_ + ": the record with the RecordKey \"" + rows[i].key +
+                           "\" would be longer than " + std::to_string(kMaxLineBytes) + " bytes");
+    }
+    page_.swap(page);
+    ahead_.swap(ahead);
+    behind_.swap(behind);
   }
 
   void Close() {
@@ -183,6 +208,12 @@ class DatabaseSession::Cursor {
  private:
   static constexpr std::size_t kUnknown = std::numeric_limits<std::size_t>::max();
 
+  // A record outside the page: its number and its fields as the file has them.
+  struct Located {
+    std::size_t number = kUnknown;
+    Fields fields;
+  };
+
   const Layout& layout() const { return layout_; }
 
   void WritePage() {
@@ -205,21 +236,21 @@ class DatabaseSession::Cursor {
     return page;
   }
 
-  // Finds the record number of each key (its first record); throws for a key
-  // no record has.
-  void Locate(std::unordered_map<std::string, std::size_t>& keys) const {
+  // Finds the record number and fields of each key (its first record);
+  // throws for a key no record has.
+  void Locate(std::unordered_map<std::string, Located>& keys) const {
     RecordReader scan(files_, path_);
     std::size_t found = 0;
     std::size_t number = 0;
     for (Fields fields; found < keys.size() && scan.Next(fields); ++number) {
       const auto key = keys.find(fields[layout().at[kRecordKey]]);
-      if (key != keys.end() && key->second == kUnknown) {
-        key->second = number;
+      if (key != keys.end() && key->second.number == kUnknown) {
+        key->second = Located{number, std::move(fields)};
         ++found;
       }
     }
     for (const auto& key : keys) {
-      if (key.second == kUnknown)
+      if (key.second.number == kUnknown)
         throw StorageError(path_ + ": no record has the RecordKey \"" + key.first + "\"");
     }
   }

@@ -68,6 +68,10 @@ RecordReader::RecordReader(FileAccess& files, const std::string& path)
 
 void RecordReader::Fail(const std::string& what) const { throw StorageError(path_ + ": " + what); }
 
+void RecordReader::TooLong(std::size_t lineNumber) const {
+  Fail("line " + std::to_string(lineNumber) + " is longer than " + std::to_string(kMaxLineBytes) + " bytes");
+}
+
 bool RecordReader::NextLine(std::string& line) {
   line.clear();
   bool any = false;
@@ -81,9 +85,9 @@ bool RecordReader::NextLine(std::string& line) {
     const char* start = buffer_.data() + begin_;
     const auto* newline = static_cast<const char*>(std::memchr(start, '\n', end_ - begin_));
     const std::size_t take = newline != nullptr ? static_cast<std::size_t>(newline - start) : end_ - begin_;
-    if (line.size() + take > kMaxLineBytes)
-      Fail("line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(kMaxLineBytes) +
-           " bytes");
+    // The limit is the writer's, on the line without its CR LF: the CR that
+    // ends a line at the limit is one byte more.
+    if (line.size() + take > kMaxLineBytes + 1) TooLong(lineNumber_ + 1);
     line.append(start, take);
     begin_ += take;
     if (newline != nullptr) {
@@ -94,6 +98,7 @@ bool RecordReader::NextLine(std::string& line) {
   if (!any) return false;
   ++lineNumber_;
   if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (line.size() > kMaxLineBytes) TooLong(lineNumber_);
   return true;
 }
 
@@ -133,6 +138,12 @@ void RecordWriter::WriteLine(std::string_view line) {
   if (buffer_.size() + line.size() + 2 > kBlockBytes) Flush();
   buffer_.append(line);
   buffer_.append("\r\n");
+}
+
+std::size_t LineLength(const std::vector<std::string>& fields) {
+  std::size_t length = fields.empty() ? 0 : fields.size() - 1;
+  for (const std::string& field : fields) length += field.size();
+  return length;
 }
 
 void RecordWriter::Write(const Fields& fields) {

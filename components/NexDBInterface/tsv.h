@@ -32,8 +32,12 @@ inline constexpr std::array<std::string_view, kColumnCount> kColumnNames = {
     "RecordKey", "GroupID",    "TestID", "TestName",  "DeviceID",
     "Enabled",   "FunctionID", "Status", "ErrorCode", "UpdatedAt"};
 
-// The longest line accepted; a longer one is refused rather than held in memory.
+// The longest line accepted, without its line end, by reader and writer
+// alike; a longer one is refused rather than held in memory.
 inline constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
+
+// The length of `fields` as one line, tabs between them.
+std::size_t LineLength(const std::vector<std::string>& fields);
 
 using Fields = std::vector<std::string>;
 
@@ -64,6 +68,7 @@ class RecordReader {
  private:
   bool NextLine(std::string& line);
   [[noreturn]] void Fail(const std::string& what) const;
+  [[noreturn]] void TooLong(std::size_t lineNumber) const;
 
   std::unique_ptr<InputFile> file_;
   std::string path_;

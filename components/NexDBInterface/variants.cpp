@@ -33,20 +33,15 @@ std::string RequiredText(const VARIANT& value, const char* what) {
 }
 
 std::vector<std::optional<std::string>> TextArray(const VARIANT& value, const char* what) {
-  const VARIANT& v = Referenced(value);
-  SAFEARRAY* array = nullptr;
-  if (V_VT(&v) == (VT_ARRAY | VT_VARIANT))
-    array = V_ARRAY(&v);
-  else if (V_VT(&v) == (VT_ARRAY | VT_VARIANT | VT_BYREF) && V_ARRAYREF(&v) != nullptr)
-    array = *V_ARRAYREF(&v);
+  SAFEARRAY* array = velkor::platform::TextVectorOf(&value);
   LONG lower = 0;
   LONG upper = -1;
-  if (array == nullptr || SafeArrayGetDim(array) != 1 || !velkor::platform::VectorBounds(array, lower, upper))
-    throw StorageError(std::string(what) + " is not a one-dimensional array of VARIANTs");
+  if (array == nullptr || !velkor::platform::VectorBounds(array, lower, upper))
+    throw StorageError(std::string(what) + " is not a one-dimensional array of texts");
   std::vector<std::optional<std::string>> texts;
   for (LONG i = lower; i <= upper; ++i) {
     Variant element;
-    if (FAILED(velkor::platform::GetVariantElement(array, i, element)))
+    if (FAILED(velkor::platform::GetElementAsVariant(array, i, element)))
       throw StorageError(std::string(what) + ": element " + std::to_string(i) + " cannot be read");
     texts.push_back(OptionalText(*element.get(), what));
   }
@@ -67,17 +62,54 @@ void PutNumber(VARIANT* out, long number) {
   V_I4(out) = number;
 }
 
-void PutTextArray(VARIANT* out, const std::vector<std::string>& texts) {
-  velkor::platform::SafeArray array =
-      velkor::platform::SafeArray::CreateVariantVector(static_cast<ULONG>(texts.size()));
+namespace {
+
+// A text that reads whole as a 32-bit number.
+std::optional<LONG> Number(const std::string& text) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  const long long value = std::stoll(text);
+  return value <= 0x7FFFFFFF ? std::optional<LONG>(static_cast<LONG>(value)) : std::nullopt;
+}
+
+VARTYPE ElementType(const std::vector<std::string>& texts, ArrayForm::Kind kind) {
+  switch (kind) {
+    case ArrayForm::Kind::Texts:
+      return VT_BSTR;
+    case ArrayForm::Kind::Numbers:
+      for (const std::string& text : texts)
+        if (!Number(text)) return VT_VARIANT;
+      return VT_I4;
+    case ArrayForm::Kind::Unexpected:
+      return VT_DISPATCH;
+    default:
+      return VT_VARIANT;
+  }
+}
+
+}  // namespace
+
+void PutTextArray(VARIANT* out, const std::vector<std::string>& texts, const ArrayForm& form) {
+  const VARTYPE type = ElementType(texts, form.kind);
+  velkor::platform::SafeArray array(
+      SafeArrayCreateVector(type, form.lowerBound, static_cast<ULONG>(texts.size())));
   if (!array) throw std::bad_alloc();
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    Variant element(texts[i]);
-    if (FAILED(velkor::platform::PutVariantElement(array.get(), static_cast<LONG>(i), element)))
-      throw std::bad_alloc();
+  for (std::size_t i = 0; i < texts.size() && type != VT_DISPATCH; ++i) {
+    LONG index = form.lowerBound + static_cast<LONG>(i);
+    HRESULT hr = S_OK;
+    if (type == VT_VARIANT) {
+      hr = velkor::platform::PutVariantElement(array.get(), index, Variant(texts[i]));
+    } else if (type == VT_BSTR) {
+      const velkor::platform::Bstr text(texts[i]);
+      hr = SafeArrayPutElement(array.get(), &index, text.get());
+    } else {
+      LONG number = *Number(texts[i]);
+      hr = SafeArrayPutElement(array.get(), &index, &number);
+    }
+    if (FAILED(hr)) throw std::bad_alloc();
   }
   VariantClear(out);
-  V_VT(out) = VT_ARRAY | VT_VARIANT;
+  V_VT(out) = VT_ARRAY | type;
   V_ARRAY(out) = array.release();
 }
 

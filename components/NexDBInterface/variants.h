@@ -25,11 +25,22 @@ std::string RequiredText(const VARIANT& value, const char* what);
 // as OptionalText reads them.
 std::vector<std::optional<std::string>> TextArray(const VARIANT& value, const char* what);
 
-// Out values: a BSTR, a VT_I4 number, a one-dimensional VARIANT array of
-// BSTRs with lower bound 0 (empty for no texts).
+// The form of the arrays handed out. The component's own is a VARIANT array
+// of BSTRs with lower bound 0; the others are those of other makers'
+// components (VB-style lower bound 1, typed arrays), which only tests ask for
+// (ArrayFormForTests).
+struct ArrayForm {
+  enum class Kind { Variants, Texts, Numbers, Unexpected };
+  Kind kind = Kind::Variants;  // Texts: VT_BSTR elements; Numbers: VT_I4 where every text is a
+                               // number; Unexpected: VT_DISPATCH elements, which carry no text
+  LONG lowerBound = 0;
+};
+
+// Out values: a BSTR, a VT_I4 number, a one-dimensional array of the texts
+// (empty for no texts) in `form`.
 void PutText(VARIANT* out, const std::string& text);
 void PutNumber(VARIANT* out, long number);
-void PutTextArray(VARIANT* out, const std::vector<std::string>& texts);
+void PutTextArray(VARIANT* out, const std::vector<std::string>& texts, const ArrayForm& form = {});
 
 // Runs the body of a method: every out value starts VT_EMPTY; on any failure
 // they are cleared again, the result becomes VT_ERROR and `error` the BSTR of

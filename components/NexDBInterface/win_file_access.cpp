@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/file_moves.h"
 #include "platform/handles.h"
 
 namespace nexdb {
@@ -88,8 +89,16 @@ void WinFileAccess::Replace(const std::string& from, const std::string& to) {
     SetLastError(ERROR_ACCESS_DENIED);
     FailWithLastError("cannot replace", to);
   }
-  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  // Another program may hold the database for a moment (the agent reading
+  // it, a backup, a virus scanner): it is waited for a few seconds. The old
+  // file stays whole either way.
+  constexpr DWORD kPatienceMs = 5000;
+  const DWORD code = velkor::platform::MoveFileWhenFree(
+      from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, kPatienceMs);
+  if (code != 0) {
+    SetLastError(code);
     FailWithLastError("cannot replace", to);
+  }
 }
 
 void WinFileAccess::Remove(const std::string& path) noexcept { DeleteFileA(path.c_str()); }

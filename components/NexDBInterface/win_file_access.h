@@ -1,6 +1,7 @@
 // The storage's files through Win32, with narrow paths: a database being read
 // is shared with readers only, a temporary file with no one, and a database
-// is replaced by MoveFileEx in one step, written through to the disk.
+// is replaced by MoveFileEx in one step, written through to the disk (waiting
+// a few seconds for another program that holds it).
 #pragma once
 
 #include "file_access.h"
