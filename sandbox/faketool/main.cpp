@@ -9,6 +9,7 @@
 //   HostName=<name>        replaces "@HOST@" in reports (default: this computer's host name)
 //   MarkFile=<file>        appends "<tool> <start> <end> 10000000" for each run: the system time
 //                          (100-ns units) when its process was created and when it ends its work
+//   StartsFile=<file>      appends "<tool> <arguments>" as each run starts, ended early or not
 //   [<tool>]               per tool, named as the exe without ".exe", e.g. [dcdiag]
 //   Report=<file>          report file to print instead of the default choice
 //   Output=0               print no report
@@ -256,16 +257,20 @@ long long CreationTime() {
   return FileTimeValue(created);
 }
 
+// Appends `line` and CRLF to `path`.
+void AppendLine(const std::wstring& path, const std::string& line) {
+  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\r\n";
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 // One line appended to the mark file: which tool ran from when to when.
 void AppendMark(const std::wstring& markFile, const std::wstring& tool, long long start, long long end) {
-  const std::string line =
-      ToAnsi(tool) + " " + std::to_string(start) + " " + std::to_string(end) + " 10000000\r\n";
-  const HANDLE file = CreateFileW(markFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
+  AppendLine(markFile, ToAnsi(tool) + " " + std::to_string(start) + " " + std::to_string(end) + " 10000000");
 }
 
 int Run() {
@@ -318,7 +323,11 @@ int Run() {
 int main() {
   const long long start = CreationTime();
   const std::wstring exe = ExePath();
-  const std::wstring markFile = IniString(FolderOf(exe) + L"faketool.ini", L"faketool", L"MarkFile");
+  const std::wstring ini = FolderOf(exe) + L"faketool.ini";
+  const std::wstring markFile = IniString(ini, L"faketool", L"MarkFile");
+  const std::wstring startsFile = IniString(ini, L"faketool", L"StartsFile");
+  if (!startsFile.empty() && ArgumentText().find(kChildSwitch) == std::wstring::npos)
+    AppendLine(Resolve(startsFile, FolderOf(exe)), ToAnsi(ToolName(exe) + ArgumentText()));
   const int code = Run();
   const long long end = Now();
   if (!markFile.empty() && ArgumentText().find(kChildSwitch) == std::wstring::npos)
