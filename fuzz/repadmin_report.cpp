@@ -1,7 +1,8 @@
 // The replication failure count over any repadmin report. The reading must
-// agree with a plain model of it: the report is read in pieces that end after
-// a line feed or at 2047 characters, a piece's text ends at a NUL, piece i
-// lands in buffer i mod 3, and the first buffer holding the phrase counts.
+// agree with a plain model of it: the report, its CR LF read as LF, is read in
+// pieces that end after a line feed or at 2047 characters, a piece's text ends
+// at a NUL, piece i lands in buffer i mod 3, and the first buffer holding the
+// phrase counts.
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -19,7 +20,11 @@ constexpr std::size_t kPiece = 2047;
 constexpr std::string_view kPhrase = "CONSECUTIVE FAILURES";
 
 // The line whose count decides, as the model reads the report; empty when none.
-std::string CountedLine(std::string_view report) {
+std::string CountedLine(std::string_view binary) {
+  std::string text;
+  for (std::size_t at = 0; at < binary.size(); ++at)
+    if (binary[at] != '\r' || at + 1 == binary.size() || binary[at + 1] != '\n') text += binary[at];
+  const std::string_view report = text;
   std::array<std::string, 3> buffers;
   std::size_t index = 0;
   for (std::size_t at = 0; at < report.size(); ++index) {

@@ -124,9 +124,10 @@ TEST_F(Cycle, MixedReportOn61WithoutThePdcRole) {
   EXPECT_EQ(box.IniValue("STATUS"), "0");
 }
 
-// Not opened; reading broken after the first page (a record grown past the
-// component's line limit); read-only: each keeps its file and reports its
-// first failure only. Then a component that cannot be created ends the run.
+// Not opened; a record that an update would grow past the component's line
+// limit (its page refused when the update is made, the others written);
+// read-only: each reports its first failure only, and the files not written
+// keep their content. Then a component that cannot be created ends the run.
 TEST_F(Cycle, ComponentFailuresAreReportedOncePerDatabaseAndLeaveTheFiles) {
   Prepare("6.3", "healthy");
   WriteWholeFile(box.DatabasesFolder() + "broken.tsv", "RecordKey\tFunctionID\r\n");
@@ -137,22 +138,27 @@ TEST_F(Cycle, ComponentFailuresAreReportedOncePerDatabaseAndLeaveTheFiles) {
   const std::string readOnly = box.DatabasesFolder() + "readonly.tsv";
   ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
   std::map<std::string, std::string> files;
-  for (const char* name : {"broken.tsv", "grown.tsv", "readonly.tsv"})
+  for (const char* name : {"broken.tsv", "readonly.tsv"})
     files[name] = ReadWholeFile(box.DatabasesFolder() + name);
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
   for (const auto& [name, content] : files)
     EXPECT_EQ(ReadWholeFile(box.DatabasesFolder() + name), content) << name;
+  // The grown record's page is refused as a whole; the later pages are written.
+  std::string grownResults;
+  for (int record = 1; record <= 45; ++record) grownResults += record <= 20 ? "1003=/ " : "1003=0/0 ";
+  EXPECT_EQ(box.Results("grown.tsv") + " ", grownResults);
   EXPECT_THAT(Details("szMaxLoop"), ElementsAre("3", "1"));
-  EXPECT_THAT(Details("lNumOfElements"), ElementsAre("20", "2"));
-  EXPECT_THAT(Details("Database Getrecords function failed"), SizeIs(3));  // the page and two repeats
-  EXPECT_THAT(Details("CloseDB Failed"), SizeIs(2));
+  EXPECT_THAT(Details("lNumOfElements"), ElementsAre("20", "20", "5", "2"));
+  EXPECT_THAT(Details("NexUpdateRecords Failed"), SizeIs(1));
+  EXPECT_THAT(Details("CloseDB Failed"), SizeIs(1));
   std::string reported;
   for (const std::string& file : box.StatusFiles()) reported += ReadWholeFile(box.DevadEZ() + file);
   EXPECT_THAT(reported,
               HasSubstr("[broken.tsv Unable to open the Database NexDBInterface.dll with errorcode "));
-  EXPECT_THAT(reported, HasSubstr("[grown.tsv GetRecords Failed With ErrorCode is "));
+  EXPECT_THAT(reported, HasSubstr("[grown.tsv UpdateRecords Failed With ErrorCode is "));
+  EXPECT_THAT(reported, HasSubstr("would be longer than 65536 bytes]]>"));
   EXPECT_THAT(reported, HasSubstr("[readonly.tsv CloseDb Failed With ErrorCode is "));
   EXPECT_THAT(box.StatusFiles(), SizeIs(3));
   EXPECT_EQ(box.IniValue("STATUS"), "2");  // not settled
@@ -165,6 +171,43 @@ TEST_F(Cycle, ComponentFailuresAreReportedOncePerDatabaseAndLeaveTheFiles) {
   EXPECT_EQ(box.IniValue("ERRORDESC"), box.LogMessages().back());
   std::filesystem::remove(component);
   std::filesystem::rename(component + ".aside", component);
+}
+
+// Pages in the forms of other makers' components (the stand-in hands them out
+// when a test asks): arrays that start at 1, arrays of BSTRs or of numbers.
+// Each record gets its own result, as with the component's own form. Arrays
+// of another kind are a failed GetRecords, never an empty page.
+TEST_F(Cycle, PagesInTheFormsOfOtherComponents) {
+  Prepare("6.3", "sysvol_missing");
+  std::vector<std::string> ids;
+  for (int i = 0; i < 6; ++i) ids.insert(ids.end(), {"1001", "3001", "1003", "3003"});  // two pages
+  box.WriteDatabase("a.tsv", RecordsOf(ids));
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  const std::string own = box.Results("a.tsv");
+  ASSERT_EQ(own.substr(0, 36), "1001=1/0 3001=0/0 1003=0/0 3003=1/0 ");
+  const std::string settings = box.ProgramFolder() + "NexDBInterface.ini";
+  for (const char* form : {"ArrayLowerBound=1", "ArrayForm=Texts", "ArrayForm=Numbers\r\nArrayLowerBound=1",
+                           "ArrayForm=Unexpected"}) {
+    SCOPED_TRACE(form);
+    WriteWholeFile(settings, std::string("[Test]\r\n") + form + "\r\n");
+    box.WriteDatabase("a.tsv", RecordsOf(ids));
+    std::filesystem::remove(box.ActivityLogPath());
+    EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+    if (std::string(form) != "ArrayForm=Unexpected") {
+      EXPECT_EQ(box.Results("a.tsv"), own);
+      continue;
+    }
+    EXPECT_THAT(box.Results("a.tsv"), Not(HasSubstr("1/")));
+    EXPECT_THAT(
+        Details("Database Getrecords function failed"),
+        ElementsAre("GetRecords handed out the row keys as a value of type 0x2009, not an array of texts",
+                    HasSubstr("0x2009"), HasSubstr("0x2009")));
+    EXPECT_EQ(
+        box.IniValue("ERRORDESC"),
+        "a.tsv GetRecords Failed With ErrorCode is GetRecords handed out the row keys as a value of type "
+        "0x2009, not an array of texts");
+  }
+  std::filesystem::remove(settings);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ using ::testing::ElementsAre;
 using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
 using ::testing::StartsWith;
 
 const std::string kDone = "Program exited Sucessfully.";
@@ -48,6 +49,25 @@ std::vector<std::string> ProcessesFrom(const std::string& folder) {
       found.emplace_back(path);
   }
   return found;
+}
+
+// Ends every process started from `folder`.
+void EndProcessesFrom(const std::string& folder) {
+  platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    platform::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE,
+                                         FALSE, entry.th32ProcessID));
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (process && QueryFullProcessImageNameA(process.get(), 0, path, &size) &&
+        _strnicmp(path, folder.c_str(), folder.size()) == 0) {
+      TerminateProcess(process.get(), 9);
+      WaitForSingleObject(process.get(), 5000);
+    }
+  }
 }
 
 // Holds `path` open the way another program might: `share` says what others may still do with it.
@@ -95,6 +115,24 @@ class Faults : public ::testing::Test {
     const std::vector<std::string> messages = box.LogMessages();
     return {messages.end() - static_cast<long>(std::min(count, messages.size())), messages.end()};
   }
+  std::string LogFolder() const { return box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor\\"; }
+  // The status files waiting in the log folder.
+  std::vector<std::string> WaitingStatusFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(LogFolder()))
+      if (entry.path().filename().string().starts_with("radedavivururaz_"))
+        names.push_back(entry.path().filename().string());
+    return names;
+  }
+  static bool IsWhole(const std::string& file) {
+    return file.starts_with("<radedavivururaz>\r\n<regid>") &&
+           file.ends_with("</edesc>\r\n<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>");
+  }
+  void SetStatus(const std::string& status, const std::string& description) const {
+    box.SetIniValue("STATUS", status);
+    box.SetIniValue("ERRORDESC", description);
+    box.SetIniValue("WEBPOST", "TRUE");
+  }
   std::vector<std::string> DatabaseFiles() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(box.DatabasesFolder()))
@@ -108,11 +146,10 @@ class Faults : public ::testing::Test {
 
 // One fault per tool in one run. Each fails only its own conditions: their
 // error code carries the reason, and each is reported as the run's status.
+// A tool ended at its time limit or output cap is not started again.
 TEST_F(Faults, EachToolFaultFailsItsOwnConditionsAndIsReported) {
-  // No standard tool folders: a failed run is not tried again elsewhere, and keeps its own code.
-  std::error_code ignored;
-  for (const char* folder : {"\\Support Tools", "\\Windows Resource Kits"})
-    std::filesystem::remove_all(platform::ExpandEnvironment("%ProgramFiles%") + folder, ignored);
+  const std::string starts = box.InstallationPath() + "starts.txt";
+  box.SetToolOption("faketool", "StartsFile", starts);
   WriteWholeFile(box.ProgramFolder() + "NexParser.ini",
                  "[Execute]\r\nTimeoutSeconds=1\r\nMaxOutputMegabytes=1\r\n");
   // Hangs, and so does the helper it starts: both are ended at the time limit.
@@ -147,6 +184,7 @@ TEST_F(Faults, EachToolFaultFailsItsOwnConditionsAndIsReported) {
                                        "Nexagent\\ApplicationLog\\Velkor\\VelkorTemp_DCDiag.txt"),
             1024u * 1024u);
   EXPECT_THAT(ProcessesFrom(box.ProgramFolder()), IsEmpty());
+  EXPECT_EQ(ReadWholeFile(starts), "netdom query fsmo\r\nnet share\r\ndcdiag\r\nrepadmin /showreps\r\n");
 }
 
 // Held by another program so that it cannot be read; held so that it cannot
@@ -181,36 +219,48 @@ TEST_F(Faults, LockedAndVanishingDatabasesAreReportedAndTheOthersWritten) {
   EXPECT_EQ(box.LogMessages().back(), kDone);
 }
 
-// A newer run ends the one that is in the middle of a database (its tools
-// running, its database open and half copied); the older run's file is left
-// as it was, and the newer run writes it.
-TEST_F(Faults, NewerRunEndsAnOlderOneInTheMiddleOfADatabaseAndCompletesIt) {
+// Newer runs end the ones in the middle of a database (a tool hanging, the
+// database open and half copied); each older run's file is left as it was,
+// and the run that finishes writes it. Two full runs in a row that did not
+// finish are the run's status; a finished run clears the count.
+TEST_F(Faults, RunsEndedByNewerOnesAreCountedAndReported) {
   box.WriteDatabase("a.tsv", RecordsOf({"1001", "3001"}));
   const std::string database = box.DatabasesFolder() + "a.tsv";
   const std::string original = ReadWholeFile(database);
   box.SetToolOption("net", "SleepMs", "60000");
   box.SetToolOption("net", "ChildSleepMs", "60000");
-  const platform::Handle older = box.StartVelkor();
-  // Into the share listing: the tool and the helper it started.
-  for (const ULONGLONG end = GetTickCount64() + 20000;
-       ProcessesFrom(box.ProgramFolder()).size() < 3 && GetTickCount64() < end;)
-    Sleep(50);
-  ASSERT_THAT(ProcessesFrom(box.ProgramFolder()), Contains(EndsWith("\\net.exe")));
-  ASSERT_TRUE(std::filesystem::exists(database + ".tmp"));
+  // Into the share listing: the run, the tool and the helper it started.
+  const auto hangingInTheShareListing = [&] {
+    for (const ULONGLONG end = GetTickCount64() + 20000;
+         ProcessesFrom(box.ProgramFolder()).size() < 3 && GetTickCount64() < end;)
+      Sleep(50);
+    return ProcessesFrom(box.ProgramFolder()).size() == 3 && std::filesystem::exists(database + ".tmp");
+  };
+  const platform::Handle first = box.StartVelkor();
+  ASSERT_TRUE(hangingInTheShareListing());
+  const platform::Handle second = box.StartVelkor();
+  EXPECT_EQ(Sandbox::WaitForEnd(first).exitCode, static_cast<DWORD>(STILL_ACTIVE));  // as ended by the newer
+  ASSERT_TRUE(hangingInTheShareListing());
+  EXPECT_EQ(box.IniValue("UNFINISHED"), "1");
   box.SetToolOption("net", "SleepMs", "0");
   box.SetToolOption("net", "ChildSleepMs", "0");
 
   EXPECT_EQ(ReadWholeFile(database), original);
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(Sandbox::WaitForEnd(older).exitCode, static_cast<DWORD>(STILL_ACTIVE));  // as ended by the newer
+  EXPECT_EQ(Sandbox::WaitForEnd(second).exitCode, static_cast<DWORD>(STILL_ACTIVE));
 
   EXPECT_EQ(box.Results("a.tsv"), "1001=0/0 3001=1/0");
   EXPECT_THAT(DatabaseFiles(), ElementsAre("a.tsv"));
   const std::vector<std::string> messages = box.LogMessages();
-  EXPECT_EQ(std::count(messages.begin(), messages.end(), "Main Function Started"), 2);
+  EXPECT_EQ(std::count(messages.begin(), messages.end(), "Main Function Started"), 3);
   EXPECT_EQ(std::count(messages.begin(), messages.end(), kDone), 1);
-  EXPECT_EQ(box.IniValue("STATUS"), "0");
-  EXPECT_THAT(ProcessesFrom(box.ProgramFolder()), IsEmpty());  // nor what the older run's tool had started
+  EXPECT_THAT(Reported(), ElementsAre("Previous run did not finish (2 runs in a row)"));
+  EXPECT_EQ(box.IniValue("STATUS"), "2");
+  EXPECT_EQ(box.IniValue("RUNNING") + box.IniValue("UNFINISHED"), "00");
+  EXPECT_THAT(ProcessesFrom(box.ProgramFolder()), IsEmpty());  // nor what the older runs' tools had started
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  EXPECT_THAT(Reported(), ElementsAre("Previous run did not finish (2 runs in a row)", "Success"));
 }
 
 // The agent INI file and DeviceList.ini among garbage, with values longer
@@ -255,18 +305,17 @@ TEST_F(Faults, SpoiltSettingsFilesAreReadAsFarAsTheyGo) {
 
 // The activity log held by another program without sharing, and a file where
 // the DevadEZ folder should be: the run still tests and writes its database
-// and settles its status; the status file it cannot hand over stays where it
-// was written.
-TEST_F(Faults, HeldLogAndBlockedStatusFolderDoNotStopTheRun) {
+// and settles its status; the status file it cannot hand over waits in the
+// log folder, still marked unsent. The next run, with DevadEZ free but the
+// waiting file held by a scanner, keeps its own status file back behind it;
+// the one after delivers both, in order.
+TEST_F(Faults, StatusFilesWaitUntilTheyCanBeDeliveredInOrder) {
   box.WriteDatabase("a.tsv", RecordsOf({"1001", "3001"}));
   box.RunVelkor();  // the log exists
   const std::size_t lines = box.LogEntries().size();
   std::filesystem::remove_all(box.DevadEZ());
   WriteWholeFile(box.InstallationPath() + "DevadEZ", "not a folder");
-  box.SetIniValue("STATUS", "2");  // an error to recover from: a status file is due
-  box.SetIniValue("ERRORDESC", "net failed with Errorcode=2");
-  box.SetIniValue("WEBPOST", "TRUE");
-  box.WriteDatabase("a.tsv", RecordsOf({"1001", "3001"}));
+  SetStatus("2", "net failed with Errorcode=2");  // an error to recover from: a status file is due
   platform::FileHandle log = HoldOpen(box.ActivityLogPath(), 0);
   ASSERT_TRUE(log);
 
@@ -275,12 +324,108 @@ TEST_F(Faults, HeldLogAndBlockedStatusFolderDoNotStopTheRun) {
   EXPECT_EQ(box.Results("a.tsv"), "1001=0/0 3001=1/0");
   EXPECT_EQ(box.IniValue("STATUS"), "1");
   EXPECT_EQ(box.LogEntries().size(), lines);  // nothing could be added
-  std::vector<std::string> waiting;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor"))
-    if (entry.path().filename().string().starts_with("radedavivururaz_"))
-      waiting.push_back(ReadWholeFile(entry.path().string()));
-  EXPECT_THAT(waiting, ElementsAre(HasSubstr("<![CDATA[Success]]>")));
+  const std::vector<std::string> waiting = WaitingStatusFiles();
+  ASSERT_THAT(waiting, ElementsAre(EndsWith(".txt")));
+  EXPECT_THAT(ReadWholeFile(LogFolder() + waiting[0]), HasSubstr("<![CDATA[Success]]>"));
+  EXPECT_EQ(box.IniValue("UNSENT"), waiting[0]);
+
+  std::filesystem::remove(box.InstallationPath() + "DevadEZ");
+  platform::FileHandle scanner = HoldOpen(LogFolder() + waiting[0], FILE_SHARE_READ);
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  scanner.reset();
+  EXPECT_THAT(Reported(), IsEmpty());
+  EXPECT_THAT(WaitingStatusFiles(), SizeIs(2));
+  EXPECT_EQ(box.IniValue("ERRORDESC"), "No Errors Found");
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  EXPECT_THAT(Reported(), ElementsAre("Success", "No Errors Found"));
+  EXPECT_THAT(WaitingStatusFiles(), IsEmpty());
+  EXPECT_EQ(box.IniValue("UNSENT"), "");
+}
+
+// A run ended after it stored a status and before its file reached DevadEZ:
+// with no file, with a file cut short, with the whole file waiting. The next
+// run sends that status, then goes on (and reports the recovery).
+TEST_F(Faults, StatusStoredByARunEndedBeforeItsFileWasSentIsSent) {
+  const std::string name = "radedavivururaz_N_R1_velkor_2026127101010100.txt";
+  const std::string whole =
+      "<radedavivururaz>\r\n<regid>R1</regid>\r\n<mntime>12/7/2026 "
+      "10:10:10</mntime>\r\n<status>2</status>\r\n"
+      "<dbname>a.tsv</dbname>\r\n<modid>29</modid>\r\n<edesc><![CDATA[net failed with "
+      "Errorcode=2]]></edesc>\r\n"
+      "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>";
+  box.WriteDatabase("a.tsv", RecordsOf({"1001", "3001"}));
+  for (const std::optional<std::string>& left :
+       {std::optional<std::string>(), std::optional(whole.substr(0, 90)), std::optional(whole)}) {
+    std::filesystem::remove_all(box.DevadEZ());
+    std::filesystem::remove(box.ActivityLogPath());
+    SetStatus("2", "net failed with Errorcode=2");
+    box.SetIniValue("UNSENT", name);
+    if (left) WriteWholeFile(LogFolder() + name, *left);
+
+    EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+    EXPECT_THAT(Reported(), ElementsAre("net failed with Errorcode=2", "Success")) << left.value_or("(none)");
+    EXPECT_EQ(box.IniValue("UNSENT"), "");
+    EXPECT_THAT(WaitingStatusFiles(), IsEmpty());
+    const bool broken = left && *left != whole;
+    std::vector<std::string> removals = Lines("ERROR");
+    std::erase_if(removals, [](const std::string& line) { return !line.starts_with("WinMain|"); });
+    EXPECT_EQ(removals, broken ? std::vector<std::string>{"WinMain|Incomplete status file removed|" +
+                                                          LogFolder() + name + "|"}
+                               : std::vector<std::string>{});
+  }
+}
+
+// Velkor ended at any moment of its run, while it stores statuses, writes
+// and moves status files and rewrites databases. After each end: DevadEZ
+// holds only whole files, no status is marked sent without its file
+// delivered or waiting, and every database holds its records.
+TEST_F(Faults, RunsEndedAtAnyMomentLoseNothing) {
+  for (const char* name : {"a.tsv", "b.tsv"})
+    box.WriteDatabase(name, RecordsOf({"1001", "3001", "1003", "3003"}));
+  // Two statuses each run (they alternate, so each is sent), and a day's status.
+  std::filesystem::remove(box.ProgramFolder() + "dcdiag.exe");
+  box.SetToolOption("repadmin", "Output", "0");
+  const auto check = [&](const std::string& when) {
+    SCOPED_TRACE(when);
+    const std::string status = box.IniValue("STATUS");
+    const std::vector<std::string> delivered = box.StatusFiles();
+    for (const std::string& file : delivered)
+      EXPECT_TRUE(IsWhole(ReadWholeFile(box.DevadEZ() + file))) << file;
+    if (box.IniValue("UNSENT").empty() && status != "<absent>") {
+      ASSERT_FALSE(delivered.empty());
+      const std::string newest = ReadWholeFile(box.DevadEZ() + delivered.back());
+      EXPECT_THAT(newest, HasSubstr("<status>" + status + "</status>"));
+      EXPECT_THAT(newest,
+                  HasSubstr("<edesc><![CDATA[" + (status == "1" ? "Success" : box.IniValue("ERRORDESC"))));
+    }
+    for (const char* name : {"a.tsv", "b.tsv"}) {
+      std::string keys;
+      for (Record& record : box.ReadDatabase(name)) keys += record["RecordKey"] + record["FunctionID"] + " ";
+      EXPECT_EQ(keys, "11001 23001 31003 43003 ") << name;
+    }
+  };
+  const ULONGLONG started = GetTickCount64();
+  box.SetIniValue("MNTIME", "2001/1/1 0:0:0");
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  const auto duration = static_cast<DWORD>(GetTickCount64() - started);
+  check("a whole run");
+  constexpr int kEnds = 12;
+  for (int k = 1; k <= kEnds; ++k) {
+    box.SetIniValue("MNTIME", "2001/1/1 0:0:0");
+    const platform::Handle run = box.StartVelkor();
+    Sleep(duration * k / (kEnds + 1));
+    TerminateProcess(run.get(), 9);
+    WaitForSingleObject(run.get(), 10000);
+    // A tool caught between its creation and its start (its job) is left behind.
+    EndProcessesFrom(box.ProgramFolder());
+    check("ended after " + std::to_string(duration * k / (kEnds + 1)) + " of " + std::to_string(duration) +
+          " ms");
+  }
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  check("a whole run at the end");
+  EXPECT_THAT(WaitingStatusFiles(), IsEmpty());
+  EXPECT_EQ(box.IniValue("UNSENT"), "");
 }
 
 }  // namespace

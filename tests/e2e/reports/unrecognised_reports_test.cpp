@@ -26,7 +26,7 @@ using Results = std::map<std::string, std::string>;
 
 std::string Unrecognised(const std::string& tool) { return tool + " report not recognised (Errorcode=13)"; }
 
-class UnrecognisedReports : public ::testing::Test {
+class Reports : public ::testing::Test {
  protected:
   void SetUp() override {
     box.SetAgentValues(box.InstallationPath(), "R1");
@@ -79,7 +79,7 @@ class UnrecognisedReports : public ::testing::Test {
 // A Japanese repadmin (Shift-JIS, all partners replicating) and a German
 // dcdiag on two databases; netdiag, the share listing and the policy checks
 // report in English as before.
-TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOncePerRun) {
+TEST_F(Reports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOncePerRun) {
   box.InstallTools("localized");
   std::string source =
       std::string("Z:") + std::getenv("VELKOR_SOURCE_DIR") + "/sandbox/databases/DirectoryHealth.tsv";
@@ -134,7 +134,7 @@ TEST_F(UnrecognisedReports, LocalizedReportsLeaveErrorCode13AndNameTheirToolOnce
 
 // dcdiag cut off after its header, netdiag printing its usage, repadmin
 // printing nothing; the connectivity test printing dcdiag's usage.
-TEST_F(UnrecognisedReports, CutOffEmptyAndUsageReportsAreNotRecognised) {
+TEST_F(Reports, CutOffEmptyAndUsageReportsAreNotRecognised) {
   box.InstallTools("incomplete_reports");
   WriteDatabase("a.tsv", {"1001", "3001", "1003", "3003", "1088", "1108", "1132"});
 
@@ -155,6 +155,28 @@ TEST_F(UnrecognisedReports, CutOffEmptyAndUsageReportsAreNotRecognised) {
   EXPECT_EQ(box.ResultsById("a.tsv").at("1003"), "0/13");
   EXPECT_THAT(Reported(), SizeIs(4));
   EXPECT_EQ(box.IniValue("ERRORDESC"), Unrecognised("DcDiag.exe"));
+}
+
+// dcdiag's verdicts wrapped at the console width by a long DC name and a long
+// domain name, in the full run's report and in the connectivity test's.
+TEST_F(Reports, WrappedVerdictsAreRead) {
+  box.InstallTools("wrapped_verdicts");
+  WriteDatabase("a.tsv", {"1003", "3003", "1018", "1072"});
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  EXPECT_EQ(box.ResultsById("a.tsv"),
+            (Results{{"1003", "0/0"}, {"3003", "1/0"}, {"1018", "1/0"}, {"1072", "1/0"}}));
+  EXPECT_THAT(box.DailyLog("a.tsv"), AllOf(HasSubstr("\tdcdiag.exe\tfailed test KnowsOfRoleHolders\t1\r\n"),
+                                           HasSubstr("\tdcdiag.exe\tfailed test FsmoCheck\t1\r\n")));
+
+  EXPECT_EQ(box.RunVelkor({"1"}).exitCode, 1u);
+  EXPECT_EQ(box.ResultsById("a.tsv"), (Results{{"1001", "0/0"},
+                                               {"3001", "1/0"},
+                                               {"1003", "1/0"},
+                                               {"3003", "0/0"},
+                                               {"1018", "1/0"},
+                                               {"1072", "1/0"},
+                                               {"0", "0/0"}}));
 }
 
 }  // namespace

@@ -14,14 +14,15 @@ using testing::FakeRunContext;
 using testing::LoggedLine;
 
 // Parses `content` as the repadmin output; the error text must stay empty.
-int Parse(FakeRunContext& ctx, const std::string& content) {
+// `counted` tells whether the counted line was found.
+int Parse(FakeRunContext& ctx, const std::string& content, bool* counted = nullptr) {
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() /
       (std::string("velkor_repadmin_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
   std::ofstream(path, std::ios::binary) << content;
   ctx.ToolOutputPath = path.string();
   std::string text;
-  const int result = ParseRepadminFile(ctx, text);
+  const int result = ParseRepadminFile(ctx, text, counted);
   std::filesystem::remove(path);
   EXPECT_EQ(text, "");
   return result;
@@ -45,14 +46,21 @@ TEST(RepadminFile, OnlyTheLastThreeLinesCountInBufferOrder) {
       {"a\nb\nc\nd\nx\n" + Summary(5) + Summary(23), 1},     // line 6 third, line 7 first
       {"23 CONSECUTIVE FAILURES since 2016-11-10\n", 0},     // the second word is not the number
       {"", 0},
+      {"header\x1a\r\n" + Summary(23), 1},  // read as binary: a Ctrl-Z ends nothing
       {longLine, 1},
   };
   for (const auto& [content, expected] : cases) {
-    EXPECT_EQ(Parse(ctx, content), expected) << content.substr(0, 80);
+    bool counted = false;
+    EXPECT_EQ(Parse(ctx, content, &counted), expected) << content.substr(0, 80);
+    EXPECT_EQ(counted,
+              content.find("CONSECUTIVE") != std::string::npos && content != Summary(23) + "a\nb\nc\n")
+        << content.substr(0, 80);
   }
   ASSERT_FALSE(ctx.lines.empty());
   EXPECT_EQ(ctx.lines.back(), (LoggedLine{"CountofFailures", "INFO", "count of CONSECUTIVE FAILURES",
                                           longLine.substr(0, 2047), ""}));
+  Parse(ctx, "x\r\n" + Summary(12).substr(0, Summary(12).size() - 1) + "\r\n");
+  EXPECT_EQ(ctx.lines.back().detail, Summary(12));  // the line end as text mode reads it
 }
 
 TEST(RepadminFile, UnopenableFileLeavesTheErrorCode) {

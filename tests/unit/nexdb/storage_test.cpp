@@ -307,20 +307,34 @@ TEST(DatabaseFiles, ADatabaseIsReplacedWholeOrNotAtAll) {
 }
 
 // A database is never written in a form it cannot be read back in.
-TEST(DatabaseFiles, ARecordGrownPastTheLineLimitIsNotWritten) {
+// Reader and writer share the line limit: a record of exactly the limit is
+// written and read back; an update that would grow one past it is refused
+// when it is made, and the database still closes with everything else.
+TEST(DatabaseFiles, RecordsReachTheLineLimitAndNoFurther) {
   MemoryFiles files;
   files.files[kPath] = Database(2);
   const std::string huge(kMaxLineBytes, 'x');
+  const std::size_t fit = kMaxLineBytes - Record("1", "1001", "1", "", files.now).size();
   DatabaseSession session(files);
   session.Open(kPath);
   session.NextPage();
-  session.Update({{"2", "1", huge}});
-  EXPECT_THAT(ErrorOf([&] { session.Close(); }), HasSubstr("a record would be longer than 65536 bytes"));
+  EXPECT_THAT(ErrorOf([&] {
+                session.Update({{"1", "1", "0"}, {"2", "1", huge}});
+              }),
+              HasSubstr("the record with the RecordKey \"2\" would be longer than 65536 bytes"));
+  session.Update({{"1", "1", std::string(fit, 'e')}});
+  session.Close();
+  const std::string written =
+      Lines({kHeader, Record("1", "1001", "1", std::string(fit, 'e'), files.now), Record("2", "1002")});
+  EXPECT_EQ(files.files[kPath], written);
+  EXPECT_EQ(session.Open(kPath), 2u);
+  EXPECT_EQ(session.NextPage().columns[7][0].size(), fit);
+  session.Close();
   EXPECT_THAT(ErrorOf([&] {
                 SetMonResults(files, kPath, {"1", "1", "1001", "1", huge});
               }),
               HasSubstr("a record would be longer than 65536 bytes"));
-  EXPECT_EQ(files.files[kPath], Database(2));
+  EXPECT_EQ(files.files[kPath], written);
 }
 
 TEST(SetMonResults, UpdatesEveryRecordOfTheFunctionId) {

@@ -191,23 +191,49 @@ TEST_F(DatabaseComponentTest, DatabasePathsInNameOrderOrNoneWithoutFolderOrFiles
 
 // The temporary file is written and flushed, then the replacement fails:
 // the database keeps its content and CloseDB says why.
-TEST_F(DatabaseComponentTest, AReadOnlyDatabaseKeepsItsContentAndCloseFails) {
+// Another program that holds the database for a moment (the agent reading
+// it, a backup, a scanner) is waited for at close; a read-only database is
+// not, and keeps its content. Nothing is left beside either.
+TEST_F(DatabaseComponentTest, CloseWaitsForAProgramHoldingTheDatabaseButNotForAReadOnlyOne) {
   const std::string content = Database(3, "\r\n");
   const std::string path = AddDatabase("dc.tsv", content);
-  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  std::string count;
-  ASSERT_TRUE(database_.OpenDB(Variant(path), count));
-  RecordPage page;
-  ASSERT_TRUE(database_.GetRecords(page));
-  RecordResults results(3);
-  results.Set(0, "1", "1");
-  ASSERT_TRUE(database_.UpdateRecords(page, results));
-  const ComponentOutcome closed = database_.CloseDB();
-  EXPECT_FALSE(closed);
-  EXPECT_THAT(closed.errorText, HasSubstr("cannot replace " + path));
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  EXPECT_EQ(ReadWholeFile(path), content);
-  EXPECT_THAT(FilesBeside(path), ::testing::ElementsAre("dc.tsv"));
+  std::string written;
+  for (const bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "held");
+    std::string count;
+    ASSERT_TRUE(database_.OpenDB(Variant(path), count));
+    RecordPage page;
+    ASSERT_TRUE(database_.GetRecords(page));
+    RecordResults results(3);
+    results.Set(0, "1", "1");
+    ASSERT_TRUE(database_.UpdateRecords(page, results));
+    platform::Handle holder;
+    if (readOnly) {
+      ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    } else {
+      std::string command = "\"" + testing::BinFolder() + "sleeper.exe\" 1 hold \"" + path + "\"";
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION started{};
+      ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &started));
+      CloseHandle(started.hThread);
+      holder.reset(started.hProcess);
+      Sleep(300);  // the file is held
+    }
+    const ComponentOutcome closed = database_.CloseDB();
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (holder) WaitForSingleObject(holder.get(), 5000);
+    EXPECT_EQ(static_cast<bool>(closed), !readOnly);
+    if (readOnly) {
+      EXPECT_THAT(closed.errorText, HasSubstr("cannot replace " + path));
+      EXPECT_EQ(WithTimesMasked(ReadWholeFile(path)), WithTimesMasked(written));
+    } else {
+      written = ReadWholeFile(path);
+      EXPECT_THAT(written, HasSubstr(Record(1, "1001", "1\t1\t")));
+    }
+    EXPECT_THAT(FilesBeside(path), ::testing::ElementsAre("dc.tsv"));
+  }
   EXPECT_THAT(database_.CloseDB().errorText, HasSubstr("OpenDB must come first"));
 }
 

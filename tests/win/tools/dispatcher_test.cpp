@@ -159,6 +159,8 @@ TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
       // DC list (three equal details, none with a function ID), Kerberos's detail,
       // LDAP without a known detail, Bindings without any detail list.
       {"netdiag_failures", NetDiag, {99, 131, 104, 107}},
+      // Verdicts wrapped at the console width: KnowsOfRoleHolders and FsmoCheck failed.
+      {"wrapped_verdicts", DcDiag, {18, 72}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.scenario) + " kind " + std::to_string(c.kind));
@@ -285,6 +287,17 @@ TEST_F(Dispatcher, Utf16ReportIsRecognisedOnlyWhereItsReaderReadsIt) {
   EXPECT_EQ(Run(DcDiag, {PrintingExecute, tools.Parser().parseFile}), 1);
   EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{35, 49}));
   EXPECT_THAT(ErrorLines(), IsEmpty());
+  status = ConditionSlots();
+  printedReport = Utf16Report("wrapped_verdicts", "dcdiag.txt");
+  EXPECT_EQ(Run(DcDiag, {PrintingExecute, tools.Parser().parseFile}), 1);
+  EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{18, 72}));
+
+  // A failure count found is a verdict, with or without the partners' header.
+  printedReport = "******* 23 CONSECUTIVE FAILURES since 2016-11-10 09:13:49\r\n";
+  EXPECT_EQ(Run(RepAdmin, {PrintingExecute, nullptr}), 1);
+  EXPECT_TRUE(status.Holds(108, "1"));
+  EXPECT_THAT(ErrorLines(), IsEmpty());
+  status.Set(108, "0");
 
   printedReport = Utf16Report("replication_failures", "repadmin.txt");
   for (int run = 0; run < 2; ++run) EXPECT_EQ(Run(RepAdmin, {PrintingExecute, nullptr}), 0);

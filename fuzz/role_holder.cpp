@@ -1,0 +1,63 @@
+// The PDC role holder over any netdom line and any agent list: the holder of
+// a role line is its last word, and a host is named only as a whole name. Both
+// must agree with plain readings: the line's words, the text's names.
+#include "tools/role_holder.h"
+
+#include <string>
+#include <vector>
+
+#include "core/text.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using velkor::fuzz::Expect;
+
+bool IsNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// The text's names: its longest runs of name characters.
+std::vector<std::string_view> Names(std::string_view text) {
+  std::vector<std::string_view> names;
+  for (std::size_t at = 0; at < text.size();) {
+    if (!IsNameCharacter(text[at])) {
+      ++at;
+      continue;
+    }
+    const std::size_t begin = at;
+    while (at < text.size() && IsNameCharacter(text[at])) ++at;
+    names.push_back(text.substr(begin, at - begin));
+  }
+  return names;
+}
+
+}  // namespace
+
+// Input: the text (a role line or the agent's list), a NUL, the host name.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input = velkor::fuzz::InputText(data, size);
+  const std::size_t nul = input.find('\0');
+  const std::string_view text = input.substr(0, nul);
+  const std::string_view host = nul == std::string_view::npos ? "DC01" : input.substr(nul + 1);
+
+  std::string_view trimmed = text;
+  while (!trimmed.empty() && std::string_view(" \t\r\n").find(trimmed.back()) != std::string_view::npos)
+    trimmed.remove_suffix(1);
+  const std::size_t blank = trimmed.rfind(' ');
+  const std::string_view holder = velkor::RoleLineHolder(text);
+  Expect(holder == (blank == std::string_view::npos ? trimmed : trimmed.substr(blank + 1)),
+         "the holder is not the line's last word");
+
+  const bool named = velkor::NamesHost(text, host);
+  if (!host.empty() && Names(host).size() == 1 && Names(host)[0].size() == host.size()) {
+    bool model = false;
+    for (const std::string_view name : Names(text))
+      model = model || velkor::EqualsIgnoringAsciiCase(name, host);
+    Expect(named == model, "a host named otherwise than as one of the text's names");
+  }
+  Expect(!named || velkor::NamesHost(std::string(text) + "," + std::string(host), host),
+         "a named host is no longer named after a list separator");
+  Expect(host.empty() || velkor::NamesHost(host, host), "a host is not named by its own name");
+  return 0;
+}
