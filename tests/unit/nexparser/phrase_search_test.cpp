@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "classify/phrase_tables.h"
-#include "reference_search.h"
+#include "support/reference_search.h"
 
 namespace nexparser {
 namespace {

@@ -20,7 +20,7 @@
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
 #include "platform/phrase_list.h"
-#include "reference_search.h"
+#include "support/reference_search.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "reference_search.h"
+#include "support/reference_search.h"
 
 namespace nexparser {
 namespace {
