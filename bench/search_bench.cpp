@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "core/phrase_list.h"
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
@@ -23,11 +23,9 @@
 
 namespace {
 
-constexpr int kDcDiagToolKind = 1;
-
 velkor::PhraseList DcDiagPhrases() {
   velkor::PhraseList phrases;
-  for (const auto& keyword : velkor::tables::ToolTables()[kDcDiagToolKind].keywords)
+  for (const auto& keyword : velkor::FullRunTool(velkor::DcDiag)->keywords)
     phrases.emplace_back(keyword.phrase);
   return phrases;
 }

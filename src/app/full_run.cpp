@@ -2,10 +2,11 @@
 
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "app/startup.h"
-#include "app/test_records.h"
+#include "classify/tool_descriptors.h"
 #include "core/text.h"
 #include "core/text_limits.h"
 #include "core/time_stamp.h"
@@ -15,9 +16,10 @@
 #include "report/daily_result_log.h"
 #include "results/database_component.h"
 #include "results/evaluation_rules.h"
+#include "results/test_records.h"
 #include "tools/dispatcher.h"
 #include "tools/pdc_role.h"
-#include "tools/tool_kinds.h"
+#include "tools/tool_runner.h"
 
 namespace velkor {
 namespace {
@@ -53,8 +55,8 @@ void LogCallFailure(WinRunContext& ctx, std::string_view message, const std::str
 
 [[noreturn]] void ComponentNotCreated(WinRunContext& ctx, HRESULT hr) {
   char text[64];
-  std::snprintf(text, sizeof text, "CoCreateInstance Failed With Error Code  %08x.",
-                static_cast<unsigned>(hr));
+  (void)std::snprintf(text, sizeof text, "CoCreateInstance Failed With Error Code  %08x.",
+                      static_cast<unsigned>(hr));
   ctx.LastErrorText = text;
   ctx.ReportStatus(ctx.LastErrorText);
   Info(ctx, ctx.LastErrorText);
@@ -86,32 +88,41 @@ bool IsVersionSixOrLater(const std::string& version) {
 // becomes the run's status; later ones are only logged.
 class DatabaseFailure {
  public:
-  void Report(WinRunContext& ctx, std::string_view call, const std::string& errorText) {
+  void Report(WinRunContext& ctx, const std::string& databaseName, std::string_view call,
+              const std::string& errorText) {
     if (reported_) return;
     reported_ = true;
-    ctx.ReportStatus(ctx.DatabaseName + " " + std::string(call) + " Failed With ErrorCode is " + errorText);
+    ctx.ReportStatus(databaseName + " " + std::string(call) + " Failed With ErrorCode is " + errorText);
   }
 
  private:
   bool reported_ = false;
 };
 
+// What the databases of one full run share.
+struct FullRunSetting {
+  bool twelveHourDue;
+  std::string osVersion;  // as the gates read it
+  LibraryCalls parser;
+  std::set<int> unrecognisedReported;
+};
+
 // One monitoring database from its opening to its closing.
 class DatabaseCycle {
  public:
-  DatabaseCycle(WinRunContext& ctx, DatabaseComponentClient& component, bool twelveHourDue)
-      : ctx_(ctx), component_(component), twelveHourDue_(twelveHourDue) {}
+  DatabaseCycle(WinRunContext& ctx, DatabaseComponentClient& component, FullRunSetting& run)
+      : ctx_(ctx), component_(component), run_(run) {}
 
   void Run(const platform::Variant& path) {
     const std::string pathText = path.ToAnsi();
     Info(ctx_, "DB Path", pathText);
-    ctx_.DatabaseName = Bounded(pathText.substr(pathText.find_last_of('\\') + 1), limits::kDatabaseName);
-    if (ctx_.status) ctx_.status->databaseName = Bounded(ctx_.DatabaseName, limits::kStatusDatabaseName);
-    SetDailyResultLogPath(ctx_);
+    databaseName_ = Bounded(pathText.substr(pathText.find_last_of('\\') + 1), limits::kDatabaseName);
+    if (ctx_.status) ctx_.status->databaseName = Bounded(databaseName_, limits::kStatusDatabaseName);
+    ToolRunSetting tools{run_.parser, SetDailyResultLogPath(ctx_, databaseName_), run_.unrecognisedReported};
     std::string recordCount;
     if (const ComponentOutcome opened = component_.OpenDB(path, recordCount); !opened) {
       const std::string text =
-          Bounded(ctx_.DatabaseName + " Unable to open the Database NexDBInterface.dll with errorcode " +
+          Bounded(databaseName_ + " Unable to open the Database NexDBInterface.dll with errorcode " +
                       opened.errorText,
                   kOpenFailureText);
       ctx_.ReportStatus(text);
@@ -121,33 +132,33 @@ class DatabaseCycle {
     Info(ctx_, "NoOfRecords", recordCount);
     pagesLeft_ = PagesToRequest(recordCount);
     Info(ctx_, "szMaxLoop", std::to_string(pagesLeft_));
-    CheckForPDCRole(ctx_, ctx_.parser);
-    RunTools();
+    const int pdcRoleStatus = CheckForPDCRole(ctx_, ctx_.parser);
+    RunTools(tools, pdcRoleStatus);
     ApplyRules();
     WritePages();
     if (const ComponentOutcome closed = component_.CloseDB(); !closed) {
       LogCallFailure(ctx_, "CloseDB Failed", closed.errorText);
-      failure_.Report(ctx_, "CloseDb", ctx_.LastErrorText);
+      failure_.Report(ctx_, databaseName_, "CloseDb", ctx_.LastErrorText);
     }
   }
 
  private:
-  void Execute(int kind) {
-    CmdExecute(ctx_, ctx_.parser, conditions_.ErrorCodeSlots, kind, conditions_.StatusSlots);
-  }
-
-  // netdiag only before version 6.0, the policy checks only on the PDC role's holder.
-  void RunTools() {
-    for (int kind = NetShare; kind <= GpoDomainControllerPolicy; ++kind) {
-      ctx_.DebugTrace("ExecuteCount=>" + std::to_string(kind));
-      if (IsPolicyCheck(kind)) {
+  // Each tool in its runs: netdiag only before version 6.0, the policy
+  // checks only on the PDC role's holder.
+  void RunTools(ToolRunSetting& tools, int pdcRoleStatus) {
+    const auto execute = [&](const ToolDescriptor& tool) {
+      CmdExecute(ctx_, tools, conditions_.ErrorCodeSlots, tool.kind, conditions_.StatusSlots);
+    };
+    for (const ToolDescriptor& tool : FullRunTools()) {
+      ctx_.DebugTrace("ExecuteCount=>" + std::to_string(tool.kind));
+      if (tool.runs == Runs::FullRunOnPdcRoleHolder) {
         ctx_.DebugTrace("gpotool is going to execute");
-        if (ctx_.PDCRoleStatus == 1) Execute(kind);
-      } else if (IsVersionSixOrLater(ctx_.OSVersion)) {
-        if (kind != NetDiag) Execute(kind);
-        if (twelveHourDue_) Info(ctx_, "Cmd is Execute for 12 hr", std::to_string(pagesLeft_));
+        if (pdcRoleStatus == 1) execute(tool);
+      } else if (IsVersionSixOrLater(run_.osVersion)) {
+        if (tool.runs != Runs::FullRunBeforeVersion6) execute(tool);
+        if (run_.twelveHourDue) Info(ctx_, "Cmd is Execute for 12 hr", std::to_string(pagesLeft_));
       } else {
-        Execute(kind);
+        execute(tool);
       }
     }
   }
@@ -156,8 +167,8 @@ class DatabaseCycle {
     CheckDependecy(ctx_, conditions_.StatusSlots);
     CheckKCCTest(ctx_, conditions_.StatusSlots);
     CheckMultipleDNSTest(ctx_, conditions_.StatusSlots);
-    CheckServiceStatus(ctx_);
-    CheckClosingConditons(ctx_, conditions_.StatusSlots, conditions_.ErrorCodeSlots,
+    timeService_ = CheckServiceStatus(ctx_);
+    CheckClosingConditons(ctx_, timeService_, conditions_.StatusSlots, conditions_.ErrorCodeSlots,
                           conditions_.ClosingStatusSlots, conditions_.ClosingErrorCodeSlots);
   }
 
@@ -171,7 +182,7 @@ class DatabaseCycle {
       const std::optional<std::string> failure = !got ? got.errorText : page.Unreadable();
       if (failure) {
         Info(ctx_, "Database Getrecords function failed", *failure);
-        failure_.Report(ctx_, "GetRecords", *failure);
+        failure_.Report(ctx_, databaseName_, "GetRecords", *failure);
         if (++failedRequests > kGetRecordsRepeats) return;
         continue;
       }
@@ -183,7 +194,7 @@ class DatabaseCycle {
       for (long row = 0; row < *rows; ++row) ResultOfRow(page, row, results);
       if (const ComponentOutcome updated = component_.UpdateRecords(page, results); !updated) {
         LogCallFailure(ctx_, "NexUpdateRecords Failed", updated.errorText);
-        failure_.Report(ctx_, "UpdateRecords", ctx_.LastErrorText);
+        failure_.Report(ctx_, databaseName_, "UpdateRecords", ctx_.LastErrorText);
       } else {
         Info(ctx_, "NexUpdateRecords", "Success");
       }
@@ -197,8 +208,7 @@ class DatabaseCycle {
     const std::optional<std::string> idText = page.FunctionIdText(row);
     for (const char* message : {"GroupID", "TestID", "FunctionID"}) Info(ctx_, message, idText.value_or(""));
     if (!idText) return;
-    const std::optional<RecordResult> result =
-        ResultForRecord(AtoiLike(*idText), conditions_, ctx_.TimeServiceState, ctx_.TimeServiceText);
+    const std::optional<RecordResult> result = ResultForRecord(AtoiLike(*idText), conditions_, timeService_);
     if (!result) return;
     results.Set(row, result->status, result->errorCode);
     Info(ctx_, result->label, result->status, result->errorCode);
@@ -206,14 +216,16 @@ class DatabaseCycle {
 
   WinRunContext& ctx_;
   DatabaseComponentClient& component_;
-  const bool twelveHourDue_;
+  FullRunSetting& run_;
+  std::string databaseName_;
   int pagesLeft_ = 0;  // szMaxLoop
   DatabaseConditions conditions_;
+  TimeService timeService_;
   DatabaseFailure failure_;
 };
 
 // Every database the component lists; a failed listing is reported and ends the cycle.
-void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, bool twelveHourDue) {
+void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, FullRunSetting& run) {
   DatabasePaths paths;
   if (const ComponentOutcome listed = component.GetDBPaths(ctx.InstallationPath + "Nexagent\\Config", paths);
       !listed) {
@@ -229,25 +241,22 @@ void TestDatabases(WinRunContext& ctx, DatabaseComponentClient& component, bool 
   const platform::Variant noPath;
   for (long i = 0; i < count.value_or(0); ++i) {
     const std::optional<platform::Variant> path = paths.Element(i);
-    DatabaseCycle(ctx, component, twelveHourDue).Run(path ? *path : noPath);
+    DatabaseCycle(ctx, component, run).Run(path ? *path : noPath);
   }
 }
 
 }  // namespace
 
-int RunFullCycle(WinRunContext& ctx) {
+int RunFullCycle(WinRunContext& ctx, const std::string& osVersion) {
   // Runs that keep being ended before their end would leave the last status
   // standing: from the second in a row on, they are the run's status.
   const int unfinished = ctx.fullRun.emplace(ctx.AgentIniPath).Begin();
   if (unfinished >= kUnfinishedRunsReported) ctx.ReportStatus(UnfinishedRunsText(unfinished));
-  ctx.PDCRoleStatus = 0;
-  ctx.TimeServiceState = 0;
-  ctx.TimeServiceText = std::string("0");
   platform::ComApartment apartment;
   DatabaseComponentClient component;
   if (const HRESULT hr = component.Create(); FAILED(hr)) ComponentNotCreated(ctx, hr);
-  const bool twelveHourDue = MarkTwelveHours(ctx);
-  TestDatabases(ctx, component, twelveHourDue);
+  FullRunSetting run{MarkTwelveHours(ctx), osVersion, LibraryCalls(ctx, ctx.parser), {}};
+  TestDatabases(ctx, component, run);
 
   if (!ctx.ErrorReported && ctx.status) SettleRunStatus(ctx, *ctx.status);
   if (ctx.status) DayUpdate(ctx, *ctx.status);

@@ -39,7 +39,7 @@ bool LoadParser(WinRunContext& ctx) {
 
 }  // namespace
 
-void PassGates(WinRunContext& ctx) {
+std::string PassGates(WinRunContext& ctx) {
   if (KillPreviousInstances(ctx) != 0) {
     Log(ctx, "KillPreviousInstances function failed");
     ctx.ReportStatus("Already an Instance(s) is running");
@@ -64,7 +64,8 @@ void PassGates(WinRunContext& ctx) {
     StopRun(ctx);
   }
   Log(ctx, "All Conditions satisfied in the devicelist.ini file");
-  if (!CheckForOperatingSystem(ctx)) {
+  std::string osVersion;
+  if (!CheckForOperatingSystem(ctx, osVersion)) {
     ctx.ReportStatus("OS version is not supported");
     Log(ctx, "OS version is not supported ");
     StopRun(ctx);
@@ -73,7 +74,7 @@ void PassGates(WinRunContext& ctx) {
   if (IsDomainController(ctx) != 1)
     FailWithStatus(ctx, "Machine is Not Domain Controller", "Machine is Not Domain Controller");
   Log(ctx, "it is domain controller");
-  if (CheckForSupportTools(ctx) != 1)
+  if (CheckForSupportTools(ctx, osVersion) != 1)
     FailWithStatus(ctx, "Machine does not contain support tools", "Machine does not contain support tools");
   Log(ctx, "Contians support tools");
   if (!LoadParser(ctx)) {
@@ -82,6 +83,7 @@ void PassGates(WinRunContext& ctx) {
     ctx.LogActivity("WinMain", "Info", "NexParser LoadLibrary failed", ctx.LastErrorText, "");
     StopRun(ctx);
   }
+  return osVersion;
 }
 
 }  // namespace velkor

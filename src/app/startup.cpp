@@ -5,12 +5,12 @@
 #include "app/agent_settings.h"
 #include "app/full_run.h"
 #include "app/gates.h"
+#include "app/quick_run.h"
 #include "core/guard.h"
 #include "core/text_limits.h"
 #include "platform/library.h"
 #include "platform/system.h"
 #include "report/path_limits.h"
-#include "results/quick_run.h"
 
 namespace velkor {
 
@@ -69,12 +69,12 @@ int FinishQuickRun(WinRunContext& ctx) {
 
 int RunVelkor(WinRunContext& ctx) {
   StartUp(ctx);
-  PassGates(ctx);
+  const std::string osVersion = PassGates(ctx);
   if (ctx.RunMode == 1) {
-    SetMonIDStatus(ctx, ctx.parser, ctx.status ? &*ctx.status : nullptr);
+    SetMonIDStatus(ctx);
     return FinishQuickRun(ctx);
   }
-  return RunFullCycle(ctx);
+  return RunFullCycle(ctx, osVersion);
 }
 
 }  // namespace velkor

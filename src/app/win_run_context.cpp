@@ -8,7 +8,11 @@ namespace velkor {
 
 namespace {
 // A failure inside the activity log ends the run without a further line.
-const HandlerPolicy kLogActivityHandler{"LogActivity", "ERROR", "", ErrorDetail::None, false, false, true};
+const HandlerPolicy kLogActivityHandler{.module = "LogActivity",
+                                        .message = "",
+                                        .detail = ErrorDetail::None,
+                                        .writeLine = false,
+                                        .reportStatus = false};
 }  // namespace
 
 void WinRunContext::LogActivity(std::string_view module, std::string_view type, std::string_view message,

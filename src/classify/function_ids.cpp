@@ -3,6 +3,7 @@
 #include <string>
 
 #include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 
 namespace velkor {
 
@@ -15,12 +16,12 @@ int GetSubKeyWordFunctionID(std::string_view phrase) {
 
 void SetToolErrorCodes(int toolKind, std::string_view errorText, ConditionSlots& errorCodeSlots) {
   const std::string text(errorText);
-  const auto tools = tables::ToolTables();
-  if (toolKind < 0 || static_cast<std::size_t>(toolKind) >= tools.size()) {
+  const ToolDescriptor* tool = FullRunTool(toolKind);
+  if (tool == nullptr) {
     errorCodeSlots.Set(0, text);
     return;
   }
-  for (const tables::FunctionIdRange& range : tools[static_cast<std::size_t>(toolKind)].errorCodeRanges) {
+  for (const tables::FunctionIdRange& range : tool->errorCodeRanges) {
     for (int id = range.first; id <= range.last; ++id) errorCodeSlots.Set(ConditionSlots::SlotOf(id), text);
   }
 }

@@ -1,26 +1,32 @@
 #include "classify/keywords.h"
 
-#include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "core/guard.h"
 
 namespace velkor {
+namespace {
+
+int AssignKeywords(std::span<const tables::Keyword> keywords, PhraseList& out) {
+  out.clear();
+  for (const tables::Keyword& keyword : keywords) out.emplace_back(keyword.phrase);
+  return static_cast<int>(out.size());
+}
+
+}  // namespace
 
 int GetKeyWords(RunContext& ctx, int toolKind, PhraseList& out) {
-  constexpr HandlerPolicy kPolicy{"GetKeyWords", "ERROR", "Exception Occured", ErrorDetail::SystemText, true,
-                                  false,         true};
+  constexpr HandlerPolicy kPolicy{
+      .module = "GetKeyWords", .message = "Exception Occured", .reportStatus = false};
   return Guarded(ctx, kPolicy, [&] {
-    const auto tools = tables::ToolTables();
-    if (toolKind < 0 || static_cast<std::size_t>(toolKind) >= tools.size()) return 0;
-    const tables::ToolTable& tool = tools[static_cast<std::size_t>(toolKind)];
-    if (tool.fixedFunctionId != 0) ctx.CurrentFunctionID = tool.fixedFunctionId;
-    out.clear();
-    for (const tables::Keyword& keyword : tool.keywords) out.emplace_back(keyword.phrase);
-    return static_cast<int>(out.size());
+    const ToolDescriptor* tool = FullRunTool(toolKind);
+    if (tool == nullptr) return 0;
+    if (tool->fixedFunctionId != 0) ctx.CurrentFunctionID = tool->fixedFunctionId;
+    return AssignKeywords(tool->keywords, out);
   });
 }
 
 void SetKeyWordFunctionID(RunContext& ctx, std::string_view keyword) {
-  for (const tables::ToolTable& tool : tables::ToolTables()) {
+  for (const ToolDescriptor& tool : FullRunTools()) {
     for (const tables::Keyword& entry : tool.keywords) {
       if (entry.functionId != 0 && entry.phrase == keyword) {
         ctx.CurrentFunctionID = entry.functionId;
@@ -31,19 +37,18 @@ void SetKeyWordFunctionID(RunContext& ctx, std::string_view keyword) {
 }
 
 int GetKeyWordsToSearch(RunContext& ctx, int selector, PhraseList& out) {
-  constexpr HandlerPolicy kPolicy{"GetKeyWordsToSearch",
-                                  "Info",
-                                  "Exception occured while reading the data",
-                                  ErrorDetail::None,
-                                  true,
-                                  false,
-                                  false};
+  constexpr HandlerPolicy kPolicy{.module = "GetKeyWordsToSearch",
+                                  .type = "Info",
+                                  .message = "Exception occured while reading the data",
+                                  .detail = ErrorDetail::None,
+                                  .reportStatus = false,
+                                  .cleanup = false};
   return Guarded(ctx, kPolicy, [&] {
     switch (selector) {
       case 0:
-        return AssignPhrases(tables::QuickRunShareKeywords(), out);
+        return AssignKeywords(QuickShareListing().keywords, out);
       case 1:
-        return AssignPhrases(tables::QuickRunConnectivityKeywords(), out);
+        return AssignKeywords(QuickConnectivityTest().keywords, out);
       default:
         return 0;
     }

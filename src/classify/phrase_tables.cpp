@@ -1,5 +1,9 @@
 #include "classify/phrase_tables.h"
 
+#include <iterator>
+
+#include "classify/tool_descriptors.h"
+
 namespace velkor::tables {
 namespace {
 
@@ -299,8 +303,9 @@ constexpr PhraseFunctionId kSubKeywordFunctionIds[] = {
 };
 // clang-format on
 
-constexpr std::string_view kQuickRunShareKeywords[] = {"NETLOGON", "SYSVOL"};
-constexpr std::string_view kQuickRunConnectivityKeywords[] = {"failed test Connectivity"};
+constexpr Keyword kQuickRunShareKeywords[] = {{"NETLOGON", 0}, {"SYSVOL", 0}};
+constexpr Keyword kQuickRunConnectivityKeywords[] = {{"failed test Connectivity", 0}};
+// Only the first place holds a phrase; the other two go to the search component as empty values.
 constexpr std::string_view kQuickRunConnectivitySubKeywords[] = {
     "could not confirm the identity of this server in", "", ""};
 
@@ -322,24 +327,82 @@ constexpr std::string_view kDcDiagReportLines[] = {"passed test", "failed test"}
 constexpr std::string_view kNetDiagReportLines[] = {". : Passed", ". : Failed"};
 constexpr std::string_view kRepAdminReportLines[] = {"INBOUND NEIGHBORS"};
 
-constexpr ToolTable kToolTables[] = {
-    {1001, kNetShareKeywords, kNetShareIds, {}},                    // 0 net share
-    {0, kDcDiagKeywords, kDcDiagIds, kDcDiagReportLines},           // 1 dcdiag
-    {0, kNetDiagKeywords, kNetDiagIds, kNetDiagReportLines},        // 2 netdiag
-    {1132, kPolicyKeywords, kDomainPolicyIds, {}},                  // 3 gpotool, default domain policy
-    {1108, kRepAdminKeywords, kRepAdminIds, kRepAdminReportLines},  // 4 repadmin
-    {1133, kPolicyKeywords, kDomainControllerPolicyIds, {}},  // 5 gpotool, default domain controllers policy
+}  // namespace
+
+std::span<const SubKeywordList> SubKeywordLists() { return kSubKeywordLists; }
+std::span<const PhraseFunctionId> SubKeywordFunctionIds() { return kSubKeywordFunctionIds; }
+
+}  // namespace velkor::tables
+
+namespace velkor {
+namespace {
+
+using tables::kDcDiagIds;
+using tables::kDcDiagKeywords;
+using tables::kDcDiagReportLines;
+using tables::kDomainControllerPolicyIds;
+using tables::kDomainPolicyIds;
+using tables::kNetDiagIds;
+using tables::kNetDiagKeywords;
+using tables::kNetDiagReportLines;
+using tables::kNetShareIds;
+using tables::kNetShareKeywords;
+using tables::kPolicyKeywords;
+using tables::kQuickRunConnectivityKeywords;
+using tables::kQuickRunConnectivitySubKeywords;
+using tables::kQuickRunShareKeywords;
+using tables::kRepAdminIds;
+using tables::kRepAdminKeywords;
+using tables::kRepAdminReportLines;
+using J = Judgement;
+using F = StandardFolder;
+
+// Every tool the program starts, in one place: the full run's six tool
+// kinds in their order, the quick run's two runs and the PDC role query.
+// The two policy checks run one executable with two parameter texts (the
+// second with two leading blanks) into two files.
+// clang-format off
+constexpr ToolDescriptor kFullRunTools[] = {
+    {NetShare, "net", " share", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_NetShare.txt", 1001, kNetShareKeywords, {},
+     J::MissingIsFailure, true, false, kNetShareIds, {}, F::None, Runs::FullRun},
+    {DcDiag, "dcdiag.exe", "", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_DCDiag.txt", 0, kDcDiagKeywords, {},
+     J::FoundIsFailure, false, true, kDcDiagIds, kDcDiagReportLines, F::SupportTools, Runs::FullRun},
+    {NetDiag, "netdiag.exe", "", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_NetDiag.txt", 0, kNetDiagKeywords, {},
+     J::FoundIsFailure, false, false, kNetDiagIds, kNetDiagReportLines, F::SupportTools,
+     Runs::FullRunBeforeVersion6},
+    {GpoDomainPolicy, "gpotool.exe", " /gpo:{31B2F340-016D-11D2-945F-00C04FB984F9}",
+     "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_GpoTool_Default_Domain_Policy.txt", 1132, kPolicyKeywords, {},
+     J::MissingIsFailure, false, false, kDomainPolicyIds, {}, F::ResourceKit, Runs::FullRunOnPdcRoleHolder},
+    {RepAdmin, "repadmin", " /showreps", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_repadmin.txt", 1108, kRepAdminKeywords, {},
+     J::FailureCount, false, false, kRepAdminIds, kRepAdminReportLines, F::SupportTools, Runs::FullRun},
+    {GpoDomainControllerPolicy, "gpotool.exe", "  /gpo:{6AC1786C-016F-11D2-945F-00C04FB984F9}",
+     "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_Default_Domain_Controller_Policy.txt", 1133, kPolicyKeywords, {},
+     J::MissingIsFailure, false, false, kDomainControllerPolicyIds, {}, F::ResourceKit,
+     Runs::FullRunOnPdcRoleHolder},
 };
+
+// The quick run's output files end in its rotation number and ".txt"; the
+// role query's lies in the agent's folder, the others in its log folder.
+constexpr ToolDescriptor kQuickShareListing{
+    NetShare, "Net", " share", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_NetShare", 0, kQuickRunShareKeywords, {},
+    J::MissingIsFailure, true, false, kNetShareIds, {}, F::None, Runs::QuickRun};
+constexpr ToolDescriptor kQuickConnectivityTest{
+    DcDiag, "DcDiag.exe", "/test:Connectivity", "nexagent\\ApplicationLog\\Velkor\\VelkorTemp_DcDiag_testConnectivity", 0,
+    kQuickRunConnectivityKeywords, kQuickRunConnectivitySubKeywords, J::FoundIsFailure, false, true, kDcDiagIds,
+    kDcDiagReportLines, F::SupportTools, Runs::QuickRun};
+constexpr ToolDescriptor kRoleHolderQuery{
+    -1, "netdom", "query fsmo", "Nexagent\\NetDom.txt", 0, {}, {}, J::FoundIsFailure, false, false, {}, {},
+    F::None, Runs::PdcRoleDetection};
+// clang-format on
 
 }  // namespace
 
-std::span<const ToolTable> ToolTables() { return kToolTables; }
-std::span<const SubKeywordList> SubKeywordLists() { return kSubKeywordLists; }
-std::span<const PhraseFunctionId> SubKeywordFunctionIds() { return kSubKeywordFunctionIds; }
-std::span<const std::string_view> QuickRunShareKeywords() { return kQuickRunShareKeywords; }
-std::span<const std::string_view> QuickRunConnectivityKeywords() { return kQuickRunConnectivityKeywords; }
-std::span<const std::string_view> QuickRunConnectivitySubKeywords() {
-  return kQuickRunConnectivitySubKeywords;
+std::span<const ToolDescriptor> FullRunTools() { return kFullRunTools; }
+const ToolDescriptor* FullRunTool(int kind) {
+  return kind >= 0 && kind < static_cast<int>(std::size(kFullRunTools)) ? &kFullRunTools[kind] : nullptr;
 }
+const ToolDescriptor& QuickShareListing() { return kQuickShareListing; }
+const ToolDescriptor& QuickConnectivityTest() { return kQuickConnectivityTest; }
+const ToolDescriptor& RoleHolderQuery() { return kRoleHolderQuery; }
 
-}  // namespace velkor::tables
+}  // namespace velkor

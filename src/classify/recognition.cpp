@@ -1,20 +1,14 @@
 #include "classify/recognition.h"
 
-#include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "core/line_reader.h"
 #include "core/text.h"
 
 namespace velkor {
-namespace {
-
-constexpr int kKindBits = 32;
-
-}  // namespace
 
 std::span<const std::string_view> ReportLines(int toolKind) {
-  const auto tools = tables::ToolTables();
-  if (toolKind < 0 || static_cast<std::size_t>(toolKind) >= tools.size()) return {};
-  return tools[static_cast<std::size_t>(toolKind)].reportLines;
+  const ToolDescriptor* tool = FullRunTool(toolKind);
+  return tool == nullptr ? std::span<const std::string_view>() : tool->reportLines;
 }
 
 PhraseList WithReportLines(const PhraseList& keywords, int toolKind) {
@@ -39,17 +33,14 @@ std::string UnrecognisedReportText(std::string_view executable) {
          " report not recognised (Errorcode=" + std::string(kUnrecognisedReportCode) + ")";
 }
 
-void ReportUnrecognised(RunContext& ctx, std::string_view module, std::string_view executable, int toolKind) {
+void ReportUnrecognised(RunContext& ctx, std::string_view module, std::string_view executable, int toolKind,
+                        std::set<int>& reported) {
   const std::string text = UnrecognisedReportText(executable);
   ctx.LogActivity(module, "ERROR", "Report not recognised",
                   text + ": no verdict lines in " + ctx.ToolOutputPath +
                       "; a language other than English or a cut-off report",
                   "");
-  const bool known = toolKind >= 0 && toolKind < kKindBits;
-  const unsigned bit = known ? 1u << toolKind : 0u;
-  if (known && (ctx.UnrecognisedReportKinds & bit) != 0) return;
-  ctx.UnrecognisedReportKinds |= bit;
-  ctx.ReportStatus(text);
+  if (reported.insert(toolKind).second) ctx.ReportStatus(text);
 }
 
 }  // namespace velkor

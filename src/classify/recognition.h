@@ -5,6 +5,7 @@
 // judged as a report that could not be searched.
 #pragma once
 
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,7 +41,9 @@ std::string UnrecognisedReportText(std::string_view executable);
 
 // Says that the report of `executable` (tool kind `toolKind`) in
 // ToolOutputPath was not recognised: an ERROR line under `module` naming the
-// tool, and the run's status, reported once a run for each tool kind.
-void ReportUnrecognised(RunContext& ctx, std::string_view module, std::string_view executable, int toolKind);
+// tool, and the run's status, reported once a run for each tool kind
+// (`reported` holds the kinds reported so far).
+void ReportUnrecognised(RunContext& ctx, std::string_view module, std::string_view executable, int toolKind,
+                        std::set<int>& reported);
 
 }  // namespace velkor

@@ -1,6 +1,12 @@
 #include "classify/wrapped_verdicts.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "core/text.h"
 
 namespace velkor {
 
@@ -129,6 +135,39 @@ void WrappedVerdicts::Finish(std::string& out) {
   }
   if (hasOddByte_) out.push_back(oddByte_);  // a last odd byte stays as it was
   hasOddByte_ = false;
+}
+
+bool JoinWrappedVerdictsInFile(const std::string& path) {
+  constexpr std::size_t kPiece = std::size_t{64} * 1024;
+  const std::string joinedPath = path + ".joined";
+  WrappedVerdicts joiner;
+  bool written = false;
+  {
+    const CFile in = OpenCFile(path, "rb");
+    CFile out = in ? OpenCFile(joinedPath, "wb") : CFile();
+    if (!out) return false;
+    std::vector<char> buffer(kPiece);
+    std::string joined;
+    bool whole = true;
+    for (std::size_t read; whole && (read = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0;) {
+      joined.clear();
+      joiner.Feed(std::string_view(buffer.data(), read), joined);
+      whole = std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size();
+    }
+    joined.clear();
+    joiner.Finish(joined);
+    whole = whole && std::ferror(in.get()) == 0 &&
+            std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size() &&
+            std::fflush(out.get()) == 0;
+    written = std::fclose(out.release()) == 0 && whole;
+  }
+  std::error_code error;
+  if (written && joiner.Joins() > 0) {
+    std::filesystem::rename(joinedPath, path, error);
+    if (!error) return true;
+  }
+  std::filesystem::remove(joinedPath, error);
+  return false;
 }
 
 std::string JoinWrappedVerdicts(std::string_view report) {

@@ -73,4 +73,10 @@ class WrappedVerdicts {
 // The whole report with its wrapped verdicts joined.
 std::string JoinWrappedVerdicts(std::string_view report);
 
+// Joins the wrapped verdicts of the report at `path`, read in pieces,
+// rewriting the file (through a copy beside it) only when one was joined.
+// True when it was rewritten; a report that cannot be rewritten is left as
+// it is.
+bool JoinWrappedVerdictsInFile(const std::string& path);
+
 }  // namespace velkor

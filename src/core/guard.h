@@ -30,12 +30,10 @@ struct HandlerPolicy {
 };
 
 // The standard handler of an operation: ERROR line, status report, cleanup.
-constexpr HandlerPolicy StandardHandler(std::string_view module) { return HandlerPolicy{module}; }
+constexpr HandlerPolicy StandardHandler(std::string_view module) { return {.module = module}; }
 // The standard handler without the status report.
 constexpr HandlerPolicy HandlerWithoutStatus(std::string_view module) {
-  HandlerPolicy p{module};
-  p.reportStatus = false;
-  return p;
+  return {.module = module, .reportStatus = false};
 }
 
 // Thrown to end the run with an exit code; WinMain turns it into its result.

@@ -34,7 +34,10 @@ class RunContext {
   virtual LocalTime Now() = 0;
 
   // Process-wide values, alive for the whole run. Each is kept within its
-  // limit from text_limits.h by whoever sets it.
+  // limit from text_limits.h by whoever sets it. What the stages of a run
+  // hand each other goes through their arguments and results; of that, only
+  // the current tool's output file and the function ID that carries over
+  // from one tool to the next stay here.
   std::string UserName;
   std::string AgentKeyPath;
   std::string InstallationPath;  // ends with a backslash
@@ -44,18 +47,9 @@ class RunContext {
   std::string ActivityLogPath;
   std::string LastErrorText;
   std::string ToolOutputPath;
-  std::string DailyResultLogPath;  // empty when no daily result log can be written
-  std::string DatabaseName;
-  std::string OSVersion;
-  std::string TimeServiceText = "0";
   int RunMode = 0;
   int CurrentFunctionID = 0;
-  int PDCRoleStatus = 0;
-  int TimeServiceState = 0;
   bool ErrorReported = false;
-  // The tool kinds (bit 1 << kind) whose unrecognised report has been
-  // reported as the run's status: each is reported once a run.
-  unsigned UnrecognisedReportKinds = 0;
 };
 
 }  // namespace velkor

@@ -36,7 +36,7 @@ struct CFileCloser {
 };
 // A C runtime file, closed when the owner goes (text mode turns "\n" into CRLF on Windows).
 using CFile = std::unique_ptr<std::FILE, CFileCloser>;
-inline CFile OpenCFile(const std::string& path, const char* mode) {
+[[nodiscard]] inline CFile OpenCFile(const std::string& path, const char* mode) {
   return CFile(std::fopen(path.c_str(), mode));
 }
 

@@ -18,20 +18,16 @@
 namespace velkor {
 namespace {
 
-constexpr HandlerPolicy kCheckPreConditionsHandler{"CheckPreConditions",
-                                                   "Info",
-                                                   "Exception occured while reading the ini file",
-                                                   ErrorDetail::None,
-                                                   true,
-                                                   false,
-                                                   true};
+constexpr HandlerPolicy kCheckPreConditionsHandler{.module = "CheckPreConditions",
+                                                   .type = "Info",
+                                                   .message = "Exception occured while reading the ini file",
+                                                   .detail = ErrorDetail::None,
+                                                   .reportStatus = false};
 
 // The role checks log the system error text; none reports a status, and only
 // IsDomainController cleans up before the run ends.
 constexpr HandlerPolicy RoleCheckHandler(std::string_view module, bool cleanup) {
-  HandlerPolicy policy = HandlerWithoutStatus(module);
-  policy.cleanup = cleanup;
-  return policy;
+  return {.module = module, .reportStatus = false, .cleanup = cleanup};
 }
 
 constexpr std::size_t kIniValueBuffer = 256;
@@ -63,11 +59,12 @@ bool CheckPreConditions(RunContext& ctx) {
   });
 }
 
-bool CheckForOperatingSystem(RunContext& ctx) {
+bool CheckForOperatingSystem(RunContext& ctx, std::string& osVersion) {
   return Guarded(ctx, RoleCheckHandler("CheckForOperatingSystem", false), [&] {
     CRegistry registry;
     std::string version;
     const bool supported = registry.ReadOSVersion(version);
+    osVersion = version;
     return RecordOSVersion(ctx, version, supported);
   });
 }
@@ -85,12 +82,12 @@ int IsDomainController(RunContext& ctx) {
   });
 }
 
-int CheckForSupportTools(RunContext& ctx) {
+int CheckForSupportTools(RunContext& ctx, const std::string& osVersion) {
   return Guarded(ctx, RoleCheckHandler("CheckForSupportTools", false), [&] {
     CRegistry registry;
     return DecideSupportTools(
-        ctx, [&] { return registry.FindSupportToolsInUninstall(ctx.OSVersion); },
-        [&] { return CRegistry::HasSupportToolsProductKey(ctx.OSVersion); });
+        ctx, osVersion, [&] { return registry.FindSupportToolsInUninstall(osVersion); },
+        [&] { return CRegistry::HasSupportToolsProductKey(osVersion); });
   });
 }
 

@@ -3,7 +3,6 @@
 namespace velkor {
 
 bool RecordOSVersion(RunContext& ctx, const std::string& version, bool supported) {
-  ctx.OSVersion = version;
   if (supported) {
     ctx.LogActivity("CheckForOperatingSystem", "Info", "OS Version is matched", "", "");
   } else {
@@ -22,9 +21,10 @@ int DecideDomainController(RunContext& ctx, bool serviceKeyOpened,
   return databaseExists() ? 1 : 0;
 }
 
-int DecideSupportTools(RunContext& ctx, const std::function<bool()>& foundInUninstall,
+int DecideSupportTools(RunContext& ctx, const std::string& osVersion,
+                       const std::function<bool()>& foundInUninstall,
                        const std::function<bool()>& hasProductKey) {
-  if (ctx.OSVersion == "6.0") return 1;
+  if (osVersion == "6.0") return 1;
   int result = 1;
   const char* message = "Support tools found in unInstaller check";
   if (!foundInUninstall()) {

@@ -9,8 +9,8 @@
 
 namespace velkor {
 
-// CheckForOperatingSystem's finding: records `version` (already normalised)
-// as ctx.OSVersion and logs whether it is supported.
+// CheckForOperatingSystem's finding: logs whether `version` (already
+// normalised) is supported, and gives `supported`.
 bool RecordOSVersion(RunContext& ctx, const std::string& version, bool supported);
 
 // IsDomainController's finding: 1 when the directory service key opened and
@@ -21,7 +21,8 @@ int DecideDomainController(RunContext& ctx, bool serviceKeyOpened,
 // CheckForSupportTools' finding: 1 at once on version "6.0"; otherwise the
 // installed-programs search, then the installer product key, each asked only
 // when the one before found nothing.
-int DecideSupportTools(RunContext& ctx, const std::function<bool()>& foundInUninstall,
+int DecideSupportTools(RunContext& ctx, const std::string& osVersion,
+                       const std::function<bool()>& foundInUninstall,
                        const std::function<bool()>& hasProductKey);
 
 }  // namespace velkor

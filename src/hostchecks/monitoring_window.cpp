@@ -8,13 +8,11 @@
 namespace velkor {
 namespace {
 
-constexpr HandlerPolicy kCheckTimeAndDayHandler{"CheckTimeAndDay",
-                                                "Info",
-                                                "Exception occured while processing the ini file",
-                                                ErrorDetail::None,
-                                                true,
-                                                false,
-                                                true};
+constexpr HandlerPolicy kCheckTimeAndDayHandler{.module = "CheckTimeAndDay",
+                                                .type = "Info",
+                                                .message = "Exception occured while processing the ini file",
+                                                .detail = ErrorDetail::None,
+                                                .reportStatus = false};
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/text.h"
 #include "core/time_stamp.h"
 
 namespace velkor {
@@ -34,6 +35,21 @@ std::string DailyResultEntry(const LocalTime& t, std::string_view functionName, 
       .append(std::to_string(status));
   line.push_back('\n');
   return line;
+}
+
+void AppendDailyResult(RunContext& ctx, const std::string& path, std::string_view functionName,
+                       std::string_view keyword, int status) {
+  if (path.empty()) return;
+  const LocalTime now = ctx.Now();
+  const bool existed = static_cast<bool>(OpenCFile(path, "rb"));
+  const CFile file = OpenCFile(path, "ab");
+  if (!file) return;
+  std::string text = existed ? std::string() : std::string(kDailyResultHeader);
+  text += DailyResultEntry(now, functionName, keyword, status);
+  std::string crlf;
+  for (const char c : text) crlf.append(c == '\n' ? "\r\n" : std::string(1, c));
+  static_cast<void>(std::fwrite(crlf.data(), 1, crlf.size(), file.get()));
+  static_cast<void>(std::fflush(file.get()));
 }
 
 }  // namespace velkor

@@ -7,12 +7,10 @@
 
 namespace velkor {
 
-// Fixes the day's file for the current database (creating its folder) in
-// DailyResultLogPath. Without a host name it falls back to the computer name;
-// with neither, the log is off for this database.
-void SetDailyResultLogPath(RunContext& ctx);
-
-// Appends one entry; a file that cannot be opened loses the entry silently.
-void AppendDailyResult(RunContext& ctx, std::string_view functionName, std::string_view keyword, int status);
+// The day's result log of the database `databaseName` (its folder created):
+// "<installation>Nexagent\DataDirectory\<database>\<host>\<YYYYMM>\velkor\velkor_<YYYYMMDD>.Log".
+// Without a host name it falls back to the computer name; with neither, or
+// with a path over its limit, the log is off for this database (empty).
+std::string SetDailyResultLogPath(RunContext& ctx, const std::string& databaseName);
 
 }  // namespace velkor

@@ -24,9 +24,11 @@ constexpr int kNameTries = 100;
 // How long a status file held by another program (a scanner) is waited for.
 constexpr DWORD kMovePatienceMs = 2000;
 
-const HandlerPolicy kDayUpdateHandler{
-    "DayUpdate", "EXCEPTION", " Error Occured While Processing Data", ErrorDetail::DecimalCode, true,
-    false,       true};
+const HandlerPolicy kDayUpdateHandler{.module = "DayUpdate",
+                                      .type = "EXCEPTION",
+                                      .message = " Error Occured While Processing Data",
+                                      .detail = ErrorDetail::DecimalCode,
+                                      .reportStatus = false};
 
 std::string ReadKey(const StatusContext& status, const char* key, std::size_t buffer) {
   return platform::IniReadString(status.iniPath, kSection, key, "", buffer);

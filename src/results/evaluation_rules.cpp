@@ -104,7 +104,7 @@ struct ClosingSourceValues {
   ConditionSlots::Value errorCode;
 };
 
-ClosingSourceValues SourceOf(const RunContext& ctx, const ClosingEntry& entry,
+ClosingSourceValues SourceOf(const TimeService& timeService, const ClosingEntry& entry,
                              const ConditionSlots& statusSlots, const ConditionSlots& errorCodeSlots) {
   switch (entry.source) {
     case ClosingSource::ConnectivityGroup: {
@@ -113,10 +113,10 @@ ClosingSourceValues SourceOf(const RunContext& ctx, const ClosingEntry& entry,
       return {FlagText(any), errorCodeSlots.At(kConnectivityErrorSlot)};
     }
     case ClosingSource::TimeService:
-      if (ctx.TimeServiceState == kTimeServiceRunning) {
+      if (timeService.state == kTimeServiceRunning) {
         bool any = false;
         for (const int slot : kTimeServiceSlots) any = any || statusSlots.IsFlagged(slot);
-        return {FlagText(any), ctx.TimeServiceText};
+        return {FlagText(any), timeService.text};
       }
       break;
     case ClosingSource::FlaggedOrNot:
@@ -155,12 +155,12 @@ void CheckMultipleDNSTest(RunContext& ctx, ConditionSlots& statusSlots) {
           [&] { MergeGroup(statusSlots, kDnsSlots, kCombinedDnsSlot); });
 }
 
-void CheckClosingConditons(RunContext& ctx, const ConditionSlots& statusSlots,
+void CheckClosingConditons(RunContext& ctx, const TimeService& timeService, const ConditionSlots& statusSlots,
                            const ConditionSlots& errorCodeSlots, ConditionSlots& closingStatusSlots,
                            ConditionSlots& closingErrorCodeSlots) {
   Guarded(ctx, StandardHandler("CheckClosingConditons"), [&] {
     for (const ClosingEntry& entry : kClosingEntries) {
-      const ClosingSourceValues source = SourceOf(ctx, entry, statusSlots, errorCodeSlots);
+      const ClosingSourceValues source = SourceOf(timeService, entry, statusSlots, errorCodeSlots);
       if (!source.status || !source.errorCode) continue;
       const bool known = *source.status == "1" || *source.status == "0";
       const std::string closing = known ? FlagText(*source.status == "0") : std::string();

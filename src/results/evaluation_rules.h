@@ -5,6 +5,7 @@
 
 #include "classify/condition_slots.h"
 #include "core/run_context.h"
+#include "hostchecks/time_service.h"
 
 namespace velkor {
 
@@ -26,9 +27,9 @@ void CheckKCCTest(RunContext& ctx, ConditionSlots& statusSlots);
 void CheckMultipleDNSTest(RunContext& ctx, ConditionSlots& statusSlots);
 
 // Derives the sixteen closing conditions (status "1" where the failure is not
-// flagged, "0" where it is) with their error codes, using the time-service
-// state and text of the context, and logs each one.
-void CheckClosingConditons(RunContext& ctx, const ConditionSlots& statusSlots,
+// flagged, "0" where it is) with their error codes, using the time service's
+// state and text, and logs each one.
+void CheckClosingConditons(RunContext& ctx, const TimeService& timeService, const ConditionSlots& statusSlots,
                            const ConditionSlots& errorCodeSlots, ConditionSlots& closingStatusSlots,
                            ConditionSlots& closingErrorCodeSlots);
 

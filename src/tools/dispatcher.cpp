@@ -11,11 +11,12 @@
 #include "classify/repadmin.h"
 #include "classify/share_listing.h"
 #include "classify/sub_keywords.h"
+#include "classify/tool_descriptors.h"
+#include "classify/wrapped_verdicts.h"
 #include "core/guard.h"
 #include "core/text.h"
-#include "platform/phrase_list.h"
-#include "report/daily_result_log.h"
-#include "tools/tool_kinds.h"
+#include "report/daily_result_line.h"
+#include "tools/tool_start.h"
 
 namespace velkor {
 namespace {
@@ -25,20 +26,6 @@ constexpr std::string_view kWebPostLine =
     "<----------------------Need to send a WebPost-------------------->";
 constexpr std::string_view kBindingsKeyword = "Bindings test. . . . . . . . . . . : Failed";
 constexpr int kReplicationSlot = 108;
-
-// The parameters of a run, chosen by the executable's name in any case.
-std::string ParametersFor(std::string_view executable, int toolKind) {
-  if (EqualsIgnoringAsciiCase(executable, "repadmin")) return " /showreps";
-  if (EqualsIgnoringAsciiCase(executable, "net")) return " share";
-  if (EqualsIgnoringAsciiCase(executable, "gpotool.exe")) {
-    return toolKind == GpoDomainPolicy ? " /gpo:{31B2F340-016D-11D2-945F-00C04FB984F9}"
-                                       : "  /gpo:{6AC1786C-016F-11D2-945F-00C04FB984F9}";
-  }
-  return "";
-}
-
-// A tool whose healthy report contains its keywords: one not found is a failure.
-bool MissingKeywordIsFailure(int toolKind) { return toolKind == NetShare || IsPolicyCheck(toolKind); }
 
 // The outcome of one search: whether each phrase was found (hit text reading
 // 1) and the phrases as the search component left them.
@@ -50,33 +37,35 @@ struct SearchResult {
 // One tool's evaluation, with the texts every line of it names.
 class Evaluation {
  public:
-  Evaluation(RunContext& ctx, const ParserEntryPoints& parser, ConditionSlots& errorCodeSlots, int toolKind,
-             ConditionSlots& statusSlots)
+  Evaluation(RunContext& ctx, ToolRunSetting& setting, ConditionSlots& errorCodeSlots,
+             const ToolDescriptor& tool, ConditionSlots& statusSlots)
       : ctx_(ctx),
-        parser_(parser),
+        setting_(setting),
         errorCodeSlots_(errorCodeSlots),
         statusSlots_(statusSlots),
-        toolKind_(toolKind),
-        executable_(PrepareToolRun(ctx, toolKind)),
-        parameters_(ParametersFor(executable_, toolKind)) {}
+        tool_(tool),
+        executable_(PrepareToolRun(ctx, tool.kind)),
+        parameters_(tool.parameters) {}
 
   int Run() {
-    if (ExecuteExe(ctx_, parser_, executable_, parameters_, toolKind_, errorText_) == 0) {
-      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+    if (setting_.parser.Execute(executable_, parameters_, tool_.kind, errorText_) == 0) {
+      SetToolErrorCodes(tool_.kind, errorText_, errorCodeSlots_);
       const std::string detail =
           "ExecuteEXE failed with error code " + errorText_ + " command is " + executable_;
       ctx_.LogActivity(kModule, "ERROR", "ExecuteEXE  Failed", detail, "");
-      AppendDailyResult(ctx_, executable_, detail, 0);
+      Daily(detail, 0);
       return 0;
     }
-    if (toolKind_ == RepAdmin) return EvaluateReplication();
-    // dcdiag wraps a verdict at the console width when a name is long.
-    if (toolKind_ == DcDiag) JoinWrappedVerdictsInFile(ctx_.ToolOutputPath);
+    if (tool_.judgement == Judgement::FailureCount) return EvaluateReplication();
+    if (tool_.wrapsVerdicts) JoinWrappedVerdictsInFile(ctx_.ToolOutputPath);
     return EvaluateKeywords();
   }
 
  private:
   void Info(const std::string& text) { ctx_.LogActivity(kModule, "INFO", "", text, ""); }
+  void Daily(std::string_view phrase, int status) {
+    AppendDailyResult(ctx_, setting_.dailyResultLog, executable_, phrase, status);
+  }
   void Flag() { statusSlots_.Set(ConditionSlots::SlotOf(ctx_.CurrentFunctionID), "1"); }
   std::string Named(std::string_view phrase, std::string_view verdict) const {
     return "[" + std::string(phrase) + "] " + std::string(verdict) + " in the Command " + executable_ +
@@ -97,9 +86,9 @@ class Evaluation {
   // an ERROR line, the run's status and the daily result log say why. None
   // of its phrases is logged as not found: that would read as healthy.
   int Unrecognised() {
-    SetToolErrorCodes(toolKind_, kUnrecognisedReportCode, errorCodeSlots_);
-    ReportUnrecognised(ctx_, kModule, executable_, toolKind_);
-    AppendDailyResult(ctx_, executable_, UnrecognisedReportText(executable_), 0);
+    SetToolErrorCodes(tool_.kind, kUnrecognisedReportCode, errorCodeSlots_);
+    ReportUnrecognised(ctx_, kModule, executable_, tool_.kind, setting_.unrecognisedReported);
+    Daily(UnrecognisedReportText(executable_), 0);
     return 0;
   }
 
@@ -111,30 +100,27 @@ class Evaluation {
     std::string text;
     bool counted = false;
     const int verdict = ParseRepadminFile(ctx_, text, &counted);
-    if (text.empty() && !counted && !FileHoldsAnyLine(ctx_.ToolOutputPath, ReportLines(RepAdmin)))
+    if (text.empty() && !counted && !FileHoldsAnyLine(ctx_.ToolOutputPath, tool_.reportLines))
       return Unrecognised();
-    AppendDailyResult(ctx_, executable_, ">10 Consectutive Failures", verdict);
+    Daily(">10 Consectutive Failures", verdict);
     if (verdict != 0) {
       statusSlots_.Set(kReplicationSlot, "1");
       return 1;
     }
-    if (!text.empty()) SetToolErrorCodes(RepAdmin, text, errorCodeSlots_);
+    if (!text.empty()) SetToolErrorCodes(tool_.kind, text, errorCodeSlots_);
     statusSlots_.Set(kReplicationSlot, "0");
     return 1;
   }
 
   // Searches the report for `phrases`; nothing when the search fails.
   std::optional<SearchResult> Search(const PhraseList& phrases) {
-    platform::Variant list, hits;
-    platform::StorePhraseList(phrases, list);
-    if (ParseFromFile(ctx_, parser_, list, hits, errorText_) == 0) return std::nullopt;
-    const auto hitTexts = platform::ReadPhraseList(hits);
-    const auto searched = platform::ReadPhraseList(list);
+    SearchHits hits;
+    if (setting_.parser.Search(phrases, hits, errorText_) == 0) return std::nullopt;
     SearchResult result;
     for (std::size_t i = 0; i < phrases.size(); ++i) {
-      result.found.push_back(i < hitTexts.size() && hitTexts[i] && AtoiLike(*hitTexts[i]) == 1);
-      const bool readBack = i < searched.size() && searched[i] && !searched[i]->empty();
-      result.phrases.push_back(readBack ? *searched[i] : phrases[i]);
+      result.found.push_back(i < hits.hits.size() && hits.hits[i] && AtoiLike(*hits.hits[i]) == 1);
+      const bool readBack = i < hits.phrases.size() && hits.phrases[i] && !hits.phrases[i]->empty();
+      result.phrases.push_back(readBack ? *hits.phrases[i] : phrases[i]);
     }
     return result;
   }
@@ -142,23 +128,22 @@ class Evaluation {
   // A share counts as listed only where a line of the listing names it; the
   // name alone may stand inside another share's path.
   bool Confirmed(const std::string& keyword) const {
-    return toolKind_ != NetShare || IsShareListedInFile(ctx_.ToolOutputPath, keyword);
+    return !tool_.confirmShares || IsShareListedInFile(ctx_.ToolOutputPath, keyword);
   }
 
   int EvaluateKeywords() {
     PhraseList keywords;
-    GetKeyWords(ctx_, toolKind_, keywords);
-    const std::optional<SearchResult> search = Search(WithReportLines(keywords, toolKind_));
+    GetKeyWords(ctx_, tool_.kind, keywords);
+    const std::optional<SearchResult> search = Search(WithReportLines(keywords, tool_.kind));
     if (!search) {
-      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+      SetToolErrorCodes(tool_.kind, errorText_, errorCodeSlots_);
       ctx_.LogActivity(
           kModule, "ERROR", "ParseFromFile Failed",
           "ParseFromFile failed with error code " + errorText_ + " File name is " + ctx_.ToolOutputPath, "");
       return 0;
     }
     const auto lineFound = search->found.begin() + static_cast<std::ptrdiff_t>(keywords.size());
-    if (!ReportLines(toolKind_).empty() &&
-        std::none_of(lineFound, search->found.end(), [](bool f) { return f; }))
+    if (!tool_.reportLines.empty() && std::none_of(lineFound, search->found.end(), [](bool f) { return f; }))
       return Unrecognised();
     for (std::size_t i = 0; i < keywords.size(); ++i) {
       const std::string& keyword = keywords[i];
@@ -173,17 +158,17 @@ class Evaluation {
   }
 
   void KeywordNotFound(const std::string& keyword) {
-    if (MissingKeywordIsFailure(toolKind_)) {
+    if (tool_.judgement == Judgement::MissingIsFailure) {
       Flag();
       Info(std::string(kWebPostLine));
       Info(Named(keyword, "value not found") + Condition());
     }
-    AppendDailyResult(ctx_, executable_, keyword, 0);
+    Daily(keyword, 0);
     Info(Named(keyword, "value not found"));
   }
 
   void KeywordFound(const std::string& keyword) {
-    AppendDailyResult(ctx_, executable_, keyword, 1);
+    Daily(keyword, 1);
     Info(Named(keyword, "value found"));
     PhraseList details;
     if (SubKeyWords(ctx_, keyword, details) <= 0) {
@@ -195,7 +180,7 @@ class Evaluation {
     }
     const std::optional<SearchResult> search = Search(details);
     if (!search) {
-      SetToolErrorCodes(toolKind_, errorText_, errorCodeSlots_);
+      SetToolErrorCodes(tool_.kind, errorText_, errorCodeSlots_);
       Info("ParseFromFile failed for Subkeys with error code " + errorText_ + " File name is " +
            ctx_.ToolOutputPath);
       return;
@@ -204,7 +189,7 @@ class Evaluation {
     for (std::size_t j = 0; j < details.size(); ++j) {
       const std::string& detail = search->phrases[j];
       if (!search->found[j]) {
-        AppendDailyResult(ctx_, executable_, detail, 0);
+        Daily(detail, 0);
         Info("[" + detail + "] Subkeyword not found in the command " + executable_);
         continue;
       }
@@ -212,7 +197,7 @@ class Evaluation {
       if (const int functionId = GetSubKeyWordFunctionID(detail); functionId != 0)
         ctx_.CurrentFunctionID = functionId;
       Flag();
-      AppendDailyResult(ctx_, executable_, detail, 1);
+      Daily(detail, 1);
       FoundFailure(detail, "1");
       Info("[" + detail + "] Subkeyword found in the File " + ctx_.ToolOutputPath + " ");
     }
@@ -224,10 +209,10 @@ class Evaluation {
   }
 
   RunContext& ctx_;
-  const ParserEntryPoints& parser_;
+  ToolRunSetting& setting_;
   ConditionSlots& errorCodeSlots_;
   ConditionSlots& statusSlots_;
-  const int toolKind_;
+  const ToolDescriptor& tool_;
   const std::string executable_;
   const std::string parameters_;
   std::string errorText_;
@@ -235,10 +220,13 @@ class Evaluation {
 
 }  // namespace
 
-int CmdExecute(RunContext& ctx, const ParserEntryPoints& parser, ConditionSlots& errorCodeSlots, int toolKind,
+int CmdExecute(RunContext& ctx, ToolRunSetting& setting, ConditionSlots& errorCodeSlots, int toolKind,
                ConditionSlots& statusSlots) {
-  return Guarded(ctx, HandlerWithoutStatus(kModule),
-                 [&] { return Evaluation(ctx, parser, errorCodeSlots, toolKind, statusSlots).Run(); });
+  return Guarded(ctx, HandlerWithoutStatus(kModule), [&] {
+    const ToolDescriptor* tool = FullRunTool(toolKind);
+    if (tool == nullptr) return 0;
+    return Evaluation(ctx, setting, errorCodeSlots, *tool, statusSlots).Run();
+  });
 }
 
 }  // namespace velkor

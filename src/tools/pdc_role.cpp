@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "classify/tool_descriptors.h"
 #include "core/guard.h"
 #include "core/line_reader.h"
 #include "core/text.h"
@@ -26,28 +27,26 @@ std::string UpperCase(std::string_view text) {
 }
 
 // The agent's list of role holders decides: 1 when it names this host.
-void DecideFromRoleHolders(RunContext& ctx, const std::string& value) {
+int DecideFromRoleHolders(RunContext& ctx, const std::string& value) {
   const std::string holders = UpperCase(value);
   ctx.HostName = UpperCase(ctx.HostName);
   if (NamesHost(holders, ctx.HostName)) {
-    ctx.PDCRoleStatus = 1;
     ctx.DebugTrace("PDCRoleStatus=1");
     ctx.LogActivity(kModule, "INFO", "PDC Role Find in ini file value and Hostname", holders, ctx.HostName);
-  } else {
-    ctx.PDCRoleStatus = 0;
-    ctx.DebugTrace("PDCRoleStatus=0");
-    ctx.LogActivity(kModule, "INFO", "PDC Role value not found in ini file", "", "");
+    return 1;
   }
+  ctx.DebugTrace("PDCRoleStatus=0");
+  ctx.LogActivity(kModule, "INFO", "PDC Role value not found in ini file", "", "");
+  return 0;
 }
 
 // netdom's report decides: 1 when a line holding "PDC" ends with this host's name.
-void DecideFromNetDomReport(RunContext& ctx, const std::string& path) {
+int DecideFromNetDomReport(RunContext& ctx, const std::string& path) {
   CFile file = OpenCFile(path, "rb");
   if (!file) {
     const std::uint32_t code = ctx.LastSystemError();
     ctx.LogActivity(kModule, "ERROR", "opening the file failed with errorcode ", std::to_string(code), "");
-    ctx.PDCRoleStatus = 0;
-    return;
+    return 0;
   }
   LineReader reader(file.get(), kLineBuffer - 1);
   for (std::string read; reader.Next(read);) {
@@ -56,46 +55,43 @@ void DecideFromNetDomReport(RunContext& ctx, const std::string& path) {
     ctx.HostName = UpperCase(ctx.HostName);
     const std::string holder = Bounded(RoleLineHolder(line), kHolderText);
     if (NamesHost(holder, ctx.HostName)) {
-      ctx.PDCRoleStatus = 1;
       ctx.DebugTrace("PDC found in Netdom.txt PDCRoleStatus=1");
       file.reset();
       ctx.LogActivity(kModule, "INFO", "PDC Role Find in the netdom query fsmo", holder, ctx.HostName);
-      return;
+      return 1;
     }
   }
   file.reset();
-  ctx.PDCRoleStatus = 0;
   ctx.LogActivity(kModule, "INFO", "PDC Role not Find in the netdom query fsmo file ", "", "");
+  return 0;
 }
 
 }  // namespace
 
-void CheckForPDCRole(RunContext& ctx, const ParserEntryPoints& parser) {
-  Guarded(ctx, StandardHandler(kModule), [&] {
+int CheckForPDCRole(RunContext& ctx, const ParserEntryPoints& parser) {
+  return Guarded(ctx, StandardHandler(kModule), [&] {
     const std::string value =
         platform::IniReadString(ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini", "PDC ROLE",
                                 "VALUE", "", kRoleHoldersBuffer);
-    if (!value.empty()) {
-      DecideFromRoleHolders(ctx, value);
-      return;
-    }
-    const std::string outputPath = Bounded(ctx.InstallationPath + "Nexagent\\NetDom.txt", kNetDomPath);
+    if (!value.empty()) return DecideFromRoleHolders(ctx, value);
+    const std::string outputPath =
+        Bounded(ctx.InstallationPath + std::string(RoleHolderQuery().outputPath), kNetDomPath);
     if (ExecuteNetDomEXE(ctx, parser, outputPath) != 1) {
       ctx.LogActivity(kModule, "INFO", "Execution of netdom query fsmo failed ", "", "");
-      ctx.PDCRoleStatus = 0;
       ctx.DebugTrace("netdom query execute failed");
       ctx.DebugTrace("PDCRoleStatus=0");
-      return;
+      return 0;
     }
-    DecideFromNetDomReport(ctx, outputPath);
+    return DecideFromNetDomReport(ctx, outputPath);
   });
 }
 
 int ExecuteNetDomEXE(RunContext& ctx, const ParserEntryPoints& parser, const std::string& outputPath) {
   return Guarded(ctx, StandardHandler("ExecuteNetDomEXE"), [&]() -> int {
     if (parser.execute == nullptr) throw std::runtime_error("str_nexexecute is not loaded");
-    ExecuteCall call("query fsmo", outputPath);
-    call.Run(parser.execute, "netdom");
+    const ToolDescriptor& query = RoleHolderQuery();
+    ExecuteCall call(std::string(query.parameters), outputPath);
+    call.Run(parser.execute, std::string(query.executable));
     if (call.Succeeded()) {
       ctx.LogActivity(
           "ExecuteNetDomEXE", "INFO", "lpNexExecute  Success",

@@ -4,25 +4,28 @@
 #include <stdexcept>
 #include <vector>
 
-#include "classify/wrapped_verdicts.h"
+#include "classify/tool_descriptors.h"
 #include "core/guard.h"
 #include "core/text.h"
 #include "core/text_limits.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/phrase_list.h"
 #include "tools/execute_call.h"
-#include "tools/tool_kinds.h"
 #include "tools/tool_start.h"
 
 namespace velkor {
 
 namespace {
 
-const HandlerPolicy kExecuteExeHandler{
-    "ExecuteEXE", "ERROR", "Exception occured in ExecuteEXE Failed", ErrorDetail::None, true, false, true};
-const HandlerPolicy kParseFromFileHandler{
-    "ParseFromFile", "ERROR", "Exception occured in lpNexParseFile  Failed", ErrorDetail::None, true,
-    false,           true};
+const HandlerPolicy kExecuteExeHandler{.module = "ExecuteEXE",
+                                       .message = "Exception occured in ExecuteEXE Failed",
+                                       .detail = ErrorDetail::None,
+                                       .reportStatus = false};
+const HandlerPolicy kParseFromFileHandler{.module = "ParseFromFile",
+                                          .message = "Exception occured in lpNexParseFile  Failed",
+                                          .detail = ErrorDetail::None,
+                                          .reportStatus = false};
 
 }  // namespace
 
@@ -45,11 +48,13 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
     // A tool that ran and was ended at its time limit or output cap is not
     // started again: the other folders hold the same tool, which would cost
     // another time limit each while the next scheduled run ends this one.
-    if (kind != NetShare && !ToolWasEndedAtItsLimits(call.ErrorText())) {
+    const ToolDescriptor* tool = FullRunTool(kind);
+    const StandardFolder standard = tool != nullptr ? tool->folder : StandardFolder::None;
+    if (standard != StandardFolder::None && !ToolWasEndedAtItsLimits(call.ErrorText())) {
       std::string folder = platform::ExpandEnvironment("%ProgramFiles%", 1024);
       ctx.DebugTrace("Local Path =>");
       ctx.DebugTrace(folder);
-      if (IsPolicyCheck(kind)) {
+      if (standard == StandardFolder::ResourceKit) {
         ctx.DebugTrace("count==3 || count==5 appending path \\Windows Resource Kits\\Tools\\");
         folder += "\\Windows Resource Kits\\Tools\\";
       } else {
@@ -65,7 +70,7 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
 
       const std::string configured = platform::IniReadString(
           ctx.InstallationPath + "nexagent\\Config\\OrvaVardata.ini",
-          IsPolicyCheck(kind) ? "RESOURCETOOLKITS" : "SUPPORTTOOLS", "VALUE", "", 1024);
+          standard == StandardFolder::ResourceKit ? "RESOURCETOOLKITS" : "SUPPORTTOOLS", "VALUE", "", 1024);
       if (!configured.empty() && !ToolWasEndedAtItsLimits(call.ErrorText())) {
         ctx.DebugTrace("Appending \\");
         ctx.DebugTrace("3rd Call to gpotool");
@@ -80,35 +85,6 @@ int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::stri
                     "lpNexExecute failed with error code " + errorText + " File name is " + command, "");
     return 0;
   });
-}
-
-bool JoinWrappedVerdictsInFile(const std::string& path) {
-  constexpr std::size_t kPiece = std::size_t{64} * 1024;
-  const std::string joinedPath = path + ".joined";
-  WrappedVerdicts joiner;
-  bool written = false;
-  {
-    const CFile in = OpenCFile(path, "rb");
-    CFile out = in ? OpenCFile(joinedPath, "wb") : CFile();
-    if (!out) return false;
-    std::vector<char> buffer(kPiece);
-    std::string joined;
-    bool whole = true;
-    for (std::size_t read; whole && (read = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0;) {
-      joined.clear();
-      joiner.Feed(std::string_view(buffer.data(), read), joined);
-      whole = std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size();
-    }
-    joined.clear();
-    joiner.Finish(joined);
-    whole = whole && std::ferror(in.get()) == 0 &&
-            std::fwrite(joined.data(), 1, joined.size(), out.get()) == joined.size() &&
-            std::fflush(out.get()) == 0;
-    written = std::fclose(out.release()) == 0 && whole;
-  }
-  if (written && joiner.Joins() > 0 && platform::ReplaceFileWith(joinedPath, path)) return true;
-  static_cast<void>(std::remove(joinedPath.c_str()));
-  return false;
 }
 
 int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Variant& phrases,
@@ -131,6 +107,22 @@ int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Va
         "lpNexParseFile failed with error code " + errorText + " File name is " + ctx.ToolOutputPath, "");
     return 0;
   });
+}
+
+int LibraryCalls::Execute(const std::string& command, const std::string& parameters, int kind,
+                          std::string& errorText) {
+  return ExecuteExe(ctx_, parser_, command, parameters, kind, errorText);
+}
+
+int LibraryCalls::Search(const PhraseList& phrases, SearchHits& hits, std::string& errorText) {
+  platform::Variant list, found;
+  platform::StorePhraseList(phrases, list);
+  const int value = ParseFromFile(ctx_, parser_, list, found, errorText);
+  if (value != 0) {
+    hits.hits = platform::ReadPhraseList(found);
+    hits.phrases = platform::ReadPhraseList(list);
+  }
+  return value;
 }
 
 }  // namespace velkor

@@ -7,6 +7,7 @@
 #include "core/run_context.h"
 #include "platform/nexparser_api.h"
 #include "platform/ole.h"
+#include "tools/parser_calls.h"
 
 namespace velkor {
 
@@ -22,15 +23,22 @@ struct ParserEntryPoints {
 int ExecuteExe(RunContext& ctx, const ParserEntryPoints& parser, const std::string& command,
                const std::string& parameters, int kind, std::string& errorText);
 
-// Joins the verdicts dcdiag wrapped at the console width in the report at
-// `path` (JoinWrappedVerdicts), rewriting the file only when one was joined.
-// True when it was rewritten; a report that cannot be rewritten is searched
-// as it is.
-bool JoinWrappedVerdictsInFile(const std::string& path);
-
 // Searches ToolOutputPath for `phrases` (an OLE array of texts); `hits` receives
 // one "1"/"0" text per phrase. Returns the library's value, or 0 on failure.
 int ParseFromFile(RunContext& ctx, const ParserEntryPoints& parser, platform::Variant& phrases,
                   platform::Variant& hits, std::string& errorText);
+
+// The parser library's entry points behind the evaluation's seam.
+class LibraryCalls final : public ParserCalls {
+ public:
+  LibraryCalls(RunContext& ctx, const ParserEntryPoints& parser) : ctx_(ctx), parser_(parser) {}
+  int Execute(const std::string& command, const std::string& parameters, int kind,
+              std::string& errorText) override;
+  int Search(const PhraseList& phrases, SearchHits& hits, std::string& errorText) override;
+
+ private:
+  RunContext& ctx_;
+  const ParserEntryPoints& parser_;
+};
 
 }  // namespace velkor

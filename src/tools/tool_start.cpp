@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "classify/tool_descriptors.h"
 #include "core/text.h"
+#include "core/text_limits.h"
 
 namespace velkor {
 
@@ -14,6 +16,13 @@ std::string NativeToolCommand(std::string_view command, const ToolSearch& search
   if (!search.currentFolder.empty() && search.isFile(search.currentFolder + file)) return name;
   const std::string native = search.sysnativeFolder + file;
   return search.isFile(native) ? native : name;
+}
+
+std::string PrepareToolRun(RunContext& ctx, int kind) {
+  const ToolDescriptor* tool = FullRunTool(kind);
+  const std::string_view output = tool != nullptr ? tool->outputPath : "nexagent\\ApplicationLog\\Velkor\\";
+  ctx.ToolOutputPath = Bounded(ctx.InstallationPath + std::string(output), limits::kAgentIniPath);
+  return tool != nullptr ? std::string(tool->executable) : std::string();
 }
 
 bool ToolWasEndedAtItsLimits(std::string_view errorText) {

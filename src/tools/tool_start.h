@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/run_context.h"
+
 namespace velkor {
 
 struct ToolSearch {
@@ -29,6 +31,10 @@ struct ToolSearch {
 // place of the system folder in the usual search. A name without an extension
 // is looked for with ".exe", as a program is started.
 std::string NativeToolCommand(std::string_view command, const ToolSearch& search);
+
+// Sets ToolOutputPath to the output file of the full run's tool of `kind`
+// and returns its executable; an unknown kind gives "" and the log folder alone.
+std::string PrepareToolRun(RunContext& ctx, int kind);
 
 // True when the parser library's error text says the tool ran and was ended
 // at one of its limits: past its time limit (1460, or 258) or past the output

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "support/reference_search.h"
 
 namespace nexparser {
@@ -119,7 +120,7 @@ TEST(PhraseSearch, AgreesWithTheReferenceOnRecordedReports) {
   source = "Z:" + source;  // the Unix root under Wine
 #endif
   std::vector<std::vector<std::string>> lists;
-  for (const auto& tool : velkor::tables::ToolTables()) {
+  for (const auto& tool : velkor::FullRunTools()) {
     std::vector<std::string>& list = lists.emplace_back();
     for (const auto& keyword : tool.keywords) list.emplace_back(keyword.phrase);
   }

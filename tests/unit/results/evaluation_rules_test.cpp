@@ -60,7 +60,7 @@ TEST(Rules, ClearedParentsNoLongerFireTwoOrMoreMembersMergeAndWhatIsLeftCloses) 
     CheckKCCTest(ctx, status);
     CheckMultipleDNSTest(ctx, status);
     EXPECT_EQ(SlotsHolding(status, "1"), after);
-    CheckClosingConditons(ctx, status, errors, closingStatus, closingErrors);
+    CheckClosingConditons(ctx, TimeService{}, status, errors, closingStatus, closingErrors);
     std::vector<LoggedLine> expected;
     for (const int slot : {1, 3, 75, 29, 19, 20, 21, 22, 23, 24, 122, 17, 112, 113, 132, 133}) {
       expected.push_back({"Info", "Status and Errorcode", std::to_string(3000 + slot),
@@ -92,13 +92,11 @@ TEST(ClosingConditions, EachEntryReadsItsOwnSource) {
   };
   for (const auto& t : cases) {
     FakeRunContext ctx;
-    ctx.TimeServiceState = t.timeServiceState;
-    ctx.TimeServiceText = "svc";
     ConditionSlots status, errors, closingStatus, closingErrors;
     for (const int slot : {3, 19, 20, 21, 29, 75, 111}) errors.Set(slot, "e" + std::to_string(slot));
     status.Set(t.slot, t.text);
     errors.Set(t.missingErrorSlot, std::nullopt);
-    CheckClosingConditons(ctx, status, errors, closingStatus, closingErrors);
+    CheckClosingConditons(ctx, {t.timeServiceState, "svc"}, status, errors, closingStatus, closingErrors);
     EXPECT_EQ(Pair(closingStatus.At(t.entry), closingErrors.At(t.entry)), t.closing) << t.entry;
   }
 }

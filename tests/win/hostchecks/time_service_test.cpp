@@ -1,5 +1,5 @@
-// The time service check against the real service manager: a small service
-// program registered as W32Time for the test, started, stopped and removed,
+// The time service check against the real service manager: the sandbox's
+// time service registered as W32Time for the test, started, stopped and removed,
 // so that the prefix is left without a W32Time service as it was found.
 #include "hostchecks/time_service.h"
 
@@ -24,7 +24,7 @@ using testing::LoggedLine;
 
 constexpr char kServiceName[] = "W32Time";
 
-constexpr char kStubName[] = "time_service_stub.exe";
+constexpr char kStubName[] = "timeservice.exe";
 
 // The test's W32Time service, removed (after a stop) when the owner goes.
 class TestTimeService {
@@ -100,39 +100,33 @@ bool TimeServiceExists() {
   return static_cast<bool>(platform::OpenServiceForStatus(manager, kServiceName));
 }
 
-class TimeService : public ::testing::Test {
+class TimeServiceCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     TestTimeService{/*adoptLeftover=*/true};  // an interrupted run's registration goes
     if (TimeServiceExists()) GTEST_SKIP() << "this machine has a W32Time service of its own";
   }
-  void Check() {
+  // "state/text" of a check.
+  std::string Check() {
     ctx.lines.clear();
-    ctx.TimeServiceState = -1;
-    ctx.TimeServiceText = "unset";
-    CheckServiceStatus(ctx);
+    const TimeService found = CheckServiceStatus(ctx);
+    return std::to_string(found.state) + "/" + found.text;
   }
   testing::SystemRunContext ctx;
 };
 
-TEST_F(TimeService, AbsentStoppedRunningAndStoppedAgain) {
-  Check();
-  EXPECT_EQ(ctx.TimeServiceState, 2);
-  EXPECT_EQ(ctx.TimeServiceText, "1060");
+TEST_F(TimeServiceCheck, AbsentStoppedRunningAndStoppedAgain) {
+  EXPECT_EQ(Check(), "2/1060");
   EXPECT_THAT(ctx.lines, ElementsAre(LoggedLine{"CheckServiceStatus", "ERROR", "OpenService  failed ",
                                                 "system text 1060", ""}));
   {
     TestTimeService service;
     ASSERT_TRUE(service.Exists()) << GetLastError();
-    Check();
-    EXPECT_EQ(ctx.TimeServiceState, 0);
-    EXPECT_EQ(ctx.TimeServiceText, "0");
+    EXPECT_EQ(Check(), "0/0");
     EXPECT_THAT(ctx.lines, IsEmpty());
 
     ASSERT_TRUE(service.Start());
-    Check();
-    EXPECT_EQ(ctx.TimeServiceState, 1);
-    EXPECT_EQ(ctx.TimeServiceText, "0");
+    EXPECT_EQ(Check(), "1/0");
     EXPECT_THAT(ctx.lines,
                 ElementsAre(LoggedLine{"CheckServiceStatus", "INFO", "Service is running", "", ""}));
 
@@ -144,8 +138,7 @@ TEST_F(TimeService, AbsentStoppedRunningAndStoppedAgain) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
     ASSERT_TRUE(service.Stop());
-    Check();
-    EXPECT_EQ(ctx.TimeServiceState, 0);
+    EXPECT_EQ(Check(), "0/0");
     EXPECT_THAT(ctx.lines, IsEmpty());
   }
   EXPECT_FALSE(TimeServiceExists());

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "phrase_search.h"
 #include "platform/library.h"
 #include "platform/nexparser_api.h"
@@ -192,7 +192,7 @@ TEST_F(NexParserTest, FindsWhatTheReferenceFindsAcrossBlocksInEitherEncoding) {
   text += crlf(ReadWholeFile(scenarios / "services_stopped" / "dcdiag.txt")) +
           crlf(ReadWholeFile(scenarios / "replication_failures" / "dcdiag.txt"));
   PhraseList phrases;
-  for (const auto& keyword : tables::ToolTables()[1].keywords) phrases.emplace_back(keyword.phrase);
+  for (const auto& keyword : FullRunTool(DcDiag)->keywords) phrases.emplace_back(keyword.phrase);
   for (const auto& list : tables::SubKeywordLists())
     phrases.insert(phrases.end(), list.phrases.begin(), list.phrases.end());
   Hits expected;

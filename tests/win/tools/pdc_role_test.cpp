@@ -38,15 +38,12 @@ class PdcRole : public ::testing::Test {
   }
 
   // Decides with `hostName` as this host's name; the fake netdom names the
-  // host "DC1" where a report says "@HOST@". The status starts at 1, as a
-  // database before may have left it.
+  // host "DC1" where a report says "@HOST@".
   int Decide(const std::string& hostName, const ParserEntryPoints& parser) {
     ctx.HostName = hostName;
-    ctx.PDCRoleStatus = 1;
     ctx.lines.clear();
     ctx.traces.clear();
-    CheckForPDCRole(ctx, parser);
-    return ctx.PDCRoleStatus;
+    return CheckForPDCRole(ctx, parser);
   }
   int Decide(const std::string& hostName) { return Decide(hostName, tools.Parser()); }
   void SetRoleHolders(const std::string& value) {

@@ -1,5 +1,6 @@
-// The tool runner's attempts and lines, with a recording stand-in for the
-// parser library's entry points.
+// The parser library's entry points behind the evaluation's seam: the tool
+// runner's attempts and lines, and the search's OLE arrays, with recording
+// stand-ins for the entry points.
 #include "tools/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -7,10 +8,12 @@
 
 #include <filesystem>
 
+#include "classify/tool_descriptors.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/phrase_list.h"
 #include "support/fake_run_context.h"
-#include "tools/tool_kinds.h"
+#include "tools/tool_start.h"
 
 namespace velkor {
 namespace {
@@ -47,6 +50,29 @@ int WINAPI RecordingExecute(VARIANT* command, VARIANT* parameters, VARIANT* a3, 
   return 0;
 }
 
+// Searches answer "1" for every phrase holding "FAILED" and keep the phrases;
+// a report named "absent" fails with "2".
+std::vector<std::string> searchedPhrases;
+int WINAPI RecordingParse(VARIANT* file, VARIANT* phrases, VARIANT* hits, VARIANT* result) {
+  if (platform::BstrToAnsi(file->bstrVal).ends_with("absent")) {
+    SetFailure(result, "2");
+    return 0;
+  }
+  platform::Variant list;
+  VariantCopy(list.get(), phrases);
+  searchedPhrases.clear();
+  PhraseList found;
+  for (const auto& phrase : platform::ReadPhraseList(list)) {
+    searchedPhrases.push_back(phrase.value_or("<none>"));
+    found.emplace_back(phrase && phrase->find("FAILED") != std::string::npos ? "1" : "0");
+  }
+  platform::Variant answer;
+  platform::StorePhraseList(found, answer);
+  VariantCopy(hits, answer.get());
+  VariantClear(result);
+  return 1;
+}
+
 class ToolRunner : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -61,14 +87,14 @@ class ToolRunner : public ::testing::Test {
   }
   int Run(int kind, const std::string& parameters = "") {
     const std::string command = PrepareToolRun(ctx, kind);
-    return ExecuteExe(ctx, ParserEntryPoints{RecordingExecute, nullptr}, command, parameters, kind,
-                      errorText);
+    return LibraryCalls(ctx, parser).Execute(command, parameters, kind, errorText);
   }
   void Configure(const char* section, const std::string& folder) {
     platform::IniWrite(root + "nexagent\\Config\\OrvaVardata.ini", section, "VALUE", folder);
   }
 
   FakeRunContext ctx;
+  ParserEntryPoints parser{RecordingExecute, RecordingParse};
   std::string root;
   std::string errorText;
 };
@@ -124,7 +150,7 @@ TEST_F(ToolRunner, PolicyChecksUseTheResourceKitFolders) {
                                                   "\\Windows Resource Kits\\Tools\\");
   EXPECT_THAT(recorder.commands, ElementsAre("gpotool.exe", kit + "gpotool.exe", "D:\\reskit\\gpotool.exe"));
   const std::string first = ctx.ToolOutputPath;
-  PrepareToolRun(ctx, GpoDomainControllerPolicy);
+  (void)PrepareToolRun(ctx, GpoDomainControllerPolicy);
   EXPECT_NE(ctx.ToolOutputPath, first);
 }
 
@@ -141,6 +167,23 @@ TEST_F(ToolRunner, NoThirdCallWithoutAFolderAndNoLineAfterALaterSuccess) {
     EXPECT_TRUE(ctx.lines.empty()) << call;
     EXPECT_TRUE(ctx.statuses.empty()) << call;
   }
+}
+
+TEST_F(ToolRunner, SearchesHandPhrasesAndHitsAsOleArrays) {
+  ctx.ToolOutputPath = root + "report.txt";
+  SearchHits hits;
+  EXPECT_EQ(LibraryCalls(ctx, parser).Search({"dc FAILED test", "", "passed"}, hits, errorText), 1);
+  // An empty phrase travels as a null text.
+  EXPECT_THAT(searchedPhrases, ElementsAre("dc FAILED test", "<none>", "passed"));
+  EXPECT_THAT(hits.hits, ElementsAre("1", "0", "0"));
+  EXPECT_THAT(hits.phrases, ElementsAre("dc FAILED test", std::nullopt, "passed"));
+
+  ctx.ToolOutputPath = root + "absent";
+  SearchHits none;
+  EXPECT_EQ(LibraryCalls(ctx, parser).Search({"x"}, none, errorText), 0);
+  EXPECT_EQ(errorText, "2");
+  EXPECT_TRUE(none.hits.empty());
+  EXPECT_THAT(ctx.statuses, ElementsAre("lpNexParseFile failed with errorcode=2"));
 }
 
 }  // namespace

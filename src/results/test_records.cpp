@@ -1,4 +1,4 @@
-#include "app/test_records.h"
+#include "results/test_records.h"
 
 #include "core/text.h"
 
@@ -15,13 +15,13 @@ int PagesToRequest(const std::string& recordCount) {
 }
 
 std::optional<RecordResult> ResultForRecord(int functionId, const DatabaseConditions& conditions,
-                                            int timeServiceState, const std::string& timeServiceText) {
+                                            const TimeService& timeService) {
   const int slot = ConditionSlots::SlotOf(functionId);
   if (!ConditionSlots::InRange(slot)) return std::nullopt;
   const bool closing = functionId > kLastFailureId;
   const std::string_view label = closing ? "Closing Status and Errorcode" : "Status and Errorcode";
-  if (!closing && slot == kTimeServiceSlot && timeServiceState != 1)
-    return RecordResult{"0", timeServiceText, label};
+  if (!closing && slot == kTimeServiceSlot && timeService.state != 1)
+    return RecordResult{"0", timeService.text, label};
   const ConditionSlots::Value& status =
       closing ? conditions.ClosingStatusSlots.At(slot) : conditions.StatusSlots.At(slot);
   const ConditionSlots::Value& errorCode =

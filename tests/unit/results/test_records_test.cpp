@@ -1,4 +1,4 @@
-#include "app/test_records.h"
+#include "results/test_records.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ TEST(TestRecords, FunctionIdSelectsItsSlotAndArrays) {
   c.ClosingStatusSlots.Set(17, "closed");
   c.ClosingStatusSlots.Set(1, std::nullopt);
   const auto text = [&](int id, int timeServiceState) {
-    const auto r = ResultForRecord(id, c, timeServiceState, "1060");
+    const auto r = ResultForRecord(id, c, {timeServiceState, "1060"});
     return r ? r->status + "/" + r->errorCode + " " + std::string(r->label) : "none";
   };
   EXPECT_EQ(text(1017, 1), "1/5 Status and Errorcode");

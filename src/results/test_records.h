@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "classify/condition_slots.h"
+#include "hostchecks/time_service.h"
 
 namespace velkor {
 
@@ -38,6 +39,6 @@ struct RecordResult {
 // not running (state other than 1). None when the slot lies outside the
 // arrays or either slot holds no text: the record is then left as it is.
 std::optional<RecordResult> ResultForRecord(int functionId, const DatabaseConditions& conditions,
-                                            int timeServiceState, const std::string& timeServiceText);
+                                            const TimeService& timeService);
 
 }  // namespace velkor

@@ -1,0 +1,266 @@
+// One tool run turned into failure conditions, natively: the tools replay the
+// sandbox's recorded reports and are searched with the plain reference
+// search behind the evaluation's seam.
+#include "tools/dispatcher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "classify/tool_descriptors.h"
+#include "support/fake_run_context.h"
+#include "support/replayed_tools.h"
+#include "support/slot_sets.h"
+
+namespace velkor {
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing::LoggedLine;
+using testing::SlotRanges;
+using testing::SlotsHolding;
+
+constexpr char kWebPost[] = "<----------------------Need to send a WebPost-------------------->";
+
+// A recorded report as a tool writing UTF-16LE prints it.
+std::string Utf16(const std::string& text) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : text) wide += {c, '\0'};
+  return wide;
+}
+
+class Dispatcher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ =
+        std::filesystem::temp_directory_path() /
+        ("velkor_dispatch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_);
+    ctx.InstallationPath = root_.string() + "/";
+    setting.dailyResultLog = (root_ / "daily.Log").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+
+  int Run(int kind) {
+    ctx.lines.clear();
+    return CmdExecute(ctx, setting, errorCodes, kind, status);
+  }
+  // The details of the dispatcher's INFO lines, in order.
+  std::vector<std::string> InfoLines() const {
+    std::vector<std::string> details;
+    for (const LoggedLine& line : ctx.lines)
+      if (line.module == "CmdExecute" && line.type == "INFO") details.push_back(line.detail);
+    return details;
+  }
+  std::vector<LoggedLine> ErrorLines() const {
+    std::vector<LoggedLine> errors;
+    for (const LoggedLine& line : ctx.lines)
+      if (line.module == "CmdExecute" && line.type != "INFO") errors.push_back(line);
+    return errors;
+  }
+  // The daily result log's entries without their time stamps, "" for the header.
+  std::vector<std::string> DailyEntries() const {
+    std::ifstream file(setting.dailyResultLog, std::ios::binary);
+    std::istringstream log(std::string(std::istreambuf_iterator<char>(file), {}));
+    std::vector<std::string> entries;
+    for (std::string line; std::getline(log, line);) {
+      EXPECT_EQ(line.back(), '\r');
+      line.pop_back();
+      entries.push_back(line.starts_with("#Fields:") ? "" : line.substr(line.find('\t') + 1));
+    }
+    return entries;
+  }
+
+  std::filesystem::path root_;
+  testing::FakeRunContext ctx;
+  testing::ReplayedTools tools{ctx};
+  std::set<int> unrecognised;
+  ToolRunSetting setting{tools, "", unrecognised};
+  ConditionSlots status;
+  ConditionSlots errorCodes;
+};
+
+// Which conditions each recorded report flags. A found detail phrase with a
+// function ID of its own flags that condition instead of its keyword's; one
+// without keeps the function ID current at that moment.
+TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
+  const struct {
+    const char* scenario;
+    int kind;
+    std::set<int> flagged;
+  } cases[] = {
+      {"healthy", NetShare, {}},
+      {"healthy", DcDiag, {}},
+      {"healthy", NetDiag, {}},
+      {"healthy", GpoDomainPolicy, {}},
+      {"healthy", RepAdmin, {}},
+      {"healthy", GpoDomainControllerPolicy, {}},
+      {"sysvol_missing", NetShare, {1}},
+      // NETLOGON is still shared, and its path names SYSVOL: the share is missing all the same.
+      {"sysvol_share_gone", NetShare, {1}},
+      {"sysvol_share_gone_narrow", NetShare, {1}},
+      // NetLogons' and frsevent's details have function IDs of their own; frssysvol has no known detail.
+      {"sysvol_missing", DcDiag, {12, 53, 56}},
+      // "The host * could not be resolved" has no function ID: Connectivity's own is flagged.
+      {"dns_failures", DcDiag, {3}},
+      {"dns_failures", NetDiag, {89, 91, 92}},
+      {"services_stopped", DcDiag, {35, 49}},
+      // "A recent replication attempt failed:" and its detail have no function ID and fall
+      // under Connectivity's; kccevent's detail has its own.
+      {"replication_failures", DcDiag, {3, 116}},
+      {"replication_failures", RepAdmin, {108}},
+      {"replication_10_failures", RepAdmin, {}},
+      {"gpo_version_mismatch", GpoDomainPolicy, {}},
+      {"gpo_version_mismatch", GpoDomainControllerPolicy, {133}},
+      // DC list (three equal details, none with a function ID), Kerberos's detail,
+      // LDAP without a known detail, Bindings without any detail list.
+      {"netdiag_failures", NetDiag, {99, 131, 104, 107}},
+      // Verdicts wrapped at the console width: KnowsOfRoleHolders and FsmoCheck failed.
+      {"wrapped_verdicts", DcDiag, {18, 72}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.scenario) + " kind " + std::to_string(c.kind));
+    status = ConditionSlots();
+    errorCodes = ConditionSlots();
+    tools.UseScenario(c.scenario);
+    EXPECT_EQ(Run(c.kind), 1);
+    EXPECT_EQ(SlotsHolding(status, "1"), c.flagged);
+    EXPECT_EQ(SlotsHolding(status, "0").size() + c.flagged.size(), 200u);
+    EXPECT_EQ(SlotsHolding(errorCodes, "0").size(), 200u);
+    EXPECT_THAT(ErrorLines(), IsEmpty());
+  }
+}
+
+// Every phrase looked for gets an entry, found (1) or not (0), in table order.
+TEST_F(Dispatcher, HealthyControllerLogsEveryPhraseItLookedFor) {
+  for (int kind = NetShare; kind <= GpoDomainControllerPolicy; ++kind) EXPECT_EQ(Run(kind), 1);
+  std::vector<std::string> expected = {"", "net\t1", "net\t1"};
+  expected.insert(expected.end(), 13, "dcdiag.exe\t0");
+  expected.insert(expected.end(), 12, "netdiag.exe\t0");
+  expected.insert(expected.end(), {"gpotool.exe\t1", "repadmin\t0", "gpotool.exe\t1"});
+  std::vector<std::string> outcomes = DailyEntries();  // each entry without its phrase
+  for (std::string& entry : outcomes)
+    if (!entry.empty()) entry.erase(entry.find('\t'), entry.rfind('\t') - entry.find('\t'));
+  EXPECT_EQ(outcomes, expected);
+  for (const char* entry : {"net\tSysvol\t1", "dcdiag.exe\tfailed test Connectivity\t0",
+                            "repadmin\t>10 Consectutive Failures\t0"})
+    EXPECT_THAT(DailyEntries(), Contains(entry));
+  // The last run: the policy check found its line and nothing else is said.
+  EXPECT_THAT(InfoLines(), ElementsAre("[Policy OK] value found in the Command gpotool.exe with Parameters "
+                                       "  /gpo:{6AC1786C-016F-11D2-945F-00C04FB984F9}"));
+  EXPECT_EQ(ctx.CurrentFunctionID, 1133);
+}
+
+// Each failure found names the condition it flags: a missing keyword its
+// tool's, a found detail its own, a keyword without a known detail its own
+// with "Status =unknown error", the bindings line without any detail list.
+TEST_F(Dispatcher, FailureLinesNameTheConditionTheyFlag) {
+  tools.UseScenario("sysvol_share_gone");
+  EXPECT_EQ(Run(NetShare), 1);
+  EXPECT_THAT(
+      InfoLines(),
+      ElementsAre("[Netlogon] value found in the Command net with Parameters  share", kWebPost,
+                  "[Sysvol] value not found in the Command net with Parameters  share Condition ID = 1001 "
+                  "Function ID=1001",
+                  "[Sysvol] value not found in the Command net with Parameters  share"));
+
+  tools.UseScenario("services_stopped");
+  EXPECT_EQ(Run(DcDiag), 1);
+  EXPECT_THAT(InfoLines(),
+              Contains("[NtFrs service is stopped] value found in the Command dcdiag.exe with Parameters  "
+                       "Condition ID = 1035 Function ID=1035 Status =1"));
+  EXPECT_THAT(InfoLines(), Contains("[NtFrs service is stopped] Subkeyword found in the File " +
+                                    ctx.ToolOutputPath + " "));
+  EXPECT_THAT(InfoLines(),
+              Contains("[Dnscache service is stopped] Subkeyword not found in the command dcdiag.exe"));
+
+  tools.UseScenario("netdiag_failures");
+  EXPECT_EQ(Run(NetDiag), 1);
+  EXPECT_THAT(
+      InfoLines(),
+      Contains("[LDAP test. . . . . . . . . . . . . : Failed] value found in the Command "
+               "netdiag.exe with Parameters  Condition ID = 1104 Function ID=1104 Status =unknown error"));
+  EXPECT_THAT(InfoLines(),
+              Contains("[Bindings test. . . . . . . . . . . : Failed] value found in the Command "
+                       "netdiag.exe with Parameters  Condition ID = 1107 Function ID=1107 Status =1"));
+  EXPECT_THAT(DailyEntries(), Contains("dcdiag.exe\tNtFrs service is stopped\t1"));
+}
+
+// A tool that cannot run, a report that cannot be searched, a detail search
+// that fails: the tool's error text in its conditions' error codes, nothing
+// flagged (a failed detail search costs only its keyword).
+TEST_F(Dispatcher, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions) {
+  tools.failing["netdiag"] = "2";
+  EXPECT_EQ(Run(NetDiag), 0);
+  EXPECT_EQ(SlotsHolding(errorCodes, "2"), SlotRanges({{80, 107}, {125, 131}, {134, 134}}));
+  const std::string detail = "ExecuteEXE failed with error code 2 command is netdiag.exe";
+  EXPECT_THAT(ErrorLines(), ElementsAre(LoggedLine{"CmdExecute", "ERROR", "ExecuteEXE  Failed", detail, ""}));
+  EXPECT_THAT(DailyEntries(), ElementsAre("", "netdiag.exe\t" + detail + "\t0"));
+
+  tools.UseScenario("services_stopped");
+  tools.searchesLeft = 0;
+  EXPECT_EQ(Run(DcDiag), 0);
+  EXPECT_EQ(SlotsHolding(errorCodes, "5"), SlotRanges({{3, 79}, {109, 124}}));
+  EXPECT_THAT(ErrorLines(),
+              ElementsAre(LoggedLine{
+                  "CmdExecute", "ERROR", "ParseFromFile Failed",
+                  "ParseFromFile failed with error code 5 File name is " + ctx.ToolOutputPath, ""}));
+  EXPECT_EQ(SlotsHolding(status, "0").size(), 200u);
+
+  tools.UseScenario("replication_failures");
+  tools.searchesLeft = 2;  // the keywords and the replication attempt's details; kccevent's search fails
+  EXPECT_EQ(Run(DcDiag), 1);
+  EXPECT_THAT(InfoLines(), Contains("ParseFromFile failed for Subkeys with error code 5 File name is " +
+                                    ctx.ToolOutputPath));
+  EXPECT_EQ(SlotsHolding(status, "1"), std::set<int>{3});
+}
+
+// A report is recognised by the reader that judges it: dcdiag's by the
+// search, which reads UTF-16LE, repadmin's by the replication count, which
+// reads single-byte text only; a count found is a verdict without the
+// partners' header; an unreadable count leaves its error code.
+TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
+  tools.printed["dcdiag"] = Utf16(testing::ReadSourceFile("sandbox/scenarios/wrapped_verdicts/dcdiag.txt"));
+  EXPECT_EQ(Run(DcDiag), 1);
+  EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{18, 72}));
+
+  tools.printed["repadmin"] = "******* 23 CONSECUTIVE FAILURES since 2016-11-10 09:13:49\r\n";
+  EXPECT_EQ(Run(RepAdmin), 1);
+  EXPECT_TRUE(status.IsFlagged(108));
+
+  tools.printed["repadmin"] =
+      Utf16(testing::ReadSourceFile("sandbox/scenarios/replication_failures/repadmin.txt"));
+  for (int run = 0; run < 2; ++run) EXPECT_EQ(Run(RepAdmin), 0);
+  EXPECT_EQ(SlotsHolding(errorCodes, "13"), std::set<int>{108});
+  EXPECT_TRUE(status.IsFlagged(108));  // as it was
+  EXPECT_THAT(
+      ErrorLines(),
+      ElementsAre(LoggedLine{"CmdExecute", "ERROR", "Report not recognised",
+                             "repadmin report not recognised (Errorcode=13): no verdict "
+                             "lines in " +
+                                 ctx.ToolOutputPath + "; a language other than English or a cut-off report",
+                             ""}));
+  EXPECT_THAT(ctx.statuses, ElementsAre("repadmin report not recognised (Errorcode=13)"));  // once a run
+  EXPECT_THAT(DailyEntries(), Contains("repadmin\trepadmin report not recognised (Errorcode=13)\t0"));
+
+  // A report that cannot be opened: the count's error code, slot 108 "0".
+  tools.silent.insert("repadmin");
+  ctx.lastError = 2;
+  errorCodes = ConditionSlots();
+  EXPECT_EQ(Run(RepAdmin), 1);
+  EXPECT_TRUE(status.Holds(108, "0"));
+  EXPECT_EQ(SlotsHolding(errorCodes, "2"), std::set<int>{108});
+}
+
+}  // namespace
+}  // namespace velkor

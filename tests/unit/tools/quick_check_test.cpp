@@ -1,0 +1,68 @@
+// The quick run of one database, natively: what it submits for each recorded
+// connectivity scenario, and what a tool that cannot run or an unrecognised
+// report leaves out.
+#include "tools/quick_check.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/fake_run_context.h"
+#include "support/replayed_tools.h"
+
+namespace velkor {
+namespace {
+
+TEST(QuickCheck, SubmitsTheOutcomeOfEachRecordedScenario) {
+  const struct {
+    const char* scenario;
+    const char* failingTool;
+    const char* submitted;  // "FunctionID=Status/ErrorCode" in the order submitted
+  } cases[] = {
+      {"healthy", "", "1001=0/0 3001=1/0 1003=0/0 3003=1/0"},
+      // NETLOGON shared without SYSVOL; the identity phrase: its detail under function ID 0.
+      {"connectivity_identity", "", "1001=1/0 3001=0/0 3003=0/0 0=1/0 1003=0/0"},
+      // Neither share; the test failed without the detail phrase.
+      {"connectivity_unresolved", "", "1001=1/0 3001=0/0 3003=0/0 0=0/0 1003=1/0"},
+      // The verdict wrapped at the console width.
+      {"wrapped_verdicts", "", "1001=0/0 3001=1/0 3003=0/0 0=0/0 1003=1/0"},
+      // The German connectivity test is not recognised: nothing for it.
+      {"localized", "", "1001=0/0 3001=1/0"},
+      // A tool that cannot run submits nothing, and its error goes with no other tool's results.
+      {"connectivity_identity", "net", "3003=0/0 0=1/0 1003=0/0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.scenario) + " " + c.failingTool);
+    testing::FakeRunContext ctx;
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / "velkor_quick_check";
+    std::filesystem::remove_all(root);
+    ctx.InstallationPath = root.string() + "/";
+    testing::ReplayedTools tools(ctx, c.scenario);
+    if (*c.failingTool != '\0') tools.failing[c.failingTool] = "223";
+    std::string submitted;
+    const SubmitResult submit = [&](const std::string& id, const std::string& status,
+                                    const std::string& code) {
+      submitted += (submitted.empty() ? "" : " ") + id + "=" + status + "/" + code;
+    };
+    std::set<int> reported;
+    CheckDatabaseQuickly(ctx, tools, submit, 2, reported);
+    EXPECT_EQ(submitted, c.submitted);
+    EXPECT_TRUE(ctx.ToolOutputPath.ends_with("VelkorTemp_DcDiag_testConnectivity2.txt"))
+        << ctx.ToolOutputPath;
+    const bool unrecognised = std::string(c.scenario) == "localized";
+    EXPECT_EQ(ctx.statuses, unrecognised
+                                ? std::vector<std::string>{"DcDiag.exe report not recognised (Errorcode=13)"}
+                                : std::vector<std::string>{});
+    std::filesystem::remove_all(root);
+  }
+}
+
+TEST(QuickCheck, RotationRunsOneToThreeAndStartsAgainOutsideZeroToTwo) {
+  for (const auto& [stored, next] : {std::pair{0, 1}, {1, 2}, {2, 3}, {3, 1}, {5, 1}, {-1, 1}})
+    EXPECT_EQ(NextRotation(stored), next) << stored;
+}
+
+}  // namespace
+}  // namespace velkor
