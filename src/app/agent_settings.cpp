@@ -1,9 +1,11 @@
 #include "app/agent_settings.h"
 
+#include <windows.h>
+
 #include "core/text_limits.h"
-#include "hostchecks/registry_reader.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/registry.h"
 #include "report/path_limits.h"
 
 namespace velkor {
@@ -19,14 +21,34 @@ std::string AgentKeyPathForThisSystem() {
   return HasProgramFilesX86() ? "SOFTWARE\\Wow6432Node\\ZOVEZO" : "SOFTWARE\\ZOVEZO";
 }
 
+AgentValue ReadAgentValue(const std::string& agentKeyPath, const std::string& valueName) {
+  constexpr std::size_t kFailureText = 1031;
+  platform::RegKey key;
+  LONG code = platform::OpenKey(key, HKEY_LOCAL_MACHINE, agentKeyPath, platform::kReadAccess32);
+  if (code != ERROR_SUCCESS)
+    return {
+        .value = std::nullopt,
+        .failure = Bounded("RegOpenKeyEx [" + std::to_string(code) + "]::" + platform::SystemMessage(code),
+                           kFailureText)};
+  std::string value;
+  code = platform::QueryText(key, valueName, limits::kRegistryValue, value);
+  if (code != ERROR_SUCCESS)
+    return {.value = std::nullopt,
+            .failure = Bounded("RegQueryValueEx sec = " + agentKeyPath + " key = " + valueName + " [" +
+                                   std::to_string(code) + "]::" + platform::SystemMessage(code),
+                               kFailureText)};
+  return {.value = std::move(value), .failure = ""};
+}
+
 bool ReadAgentLocations(RunContext& ctx) {
   ctx.AgentKeyPath = AgentKeyPathForThisSystem();
-  std::string value;
-  bool bothRead = CRegistry().ReadAgentValue(ctx.AgentKeyPath, "InstallationPath", value);
+  AgentValue read = ReadAgentValue(ctx.AgentKeyPath, "InstallationPath");
+  bool bothRead = read.value.has_value();
   if (bothRead) {
-    ctx.InstallationPath = Bounded(value, limits::kInstallationPath);
-    bothRead = CRegistry().ReadAgentValue(ctx.AgentKeyPath, "REGID", value);
-    if (bothRead) ctx.RegID = Bounded(value, limits::kRegID);
+    ctx.InstallationPath = Bounded(*read.value, limits::kInstallationPath);
+    read = ReadAgentValue(ctx.AgentKeyPath, "REGID");
+    bothRead = read.value.has_value();
+    if (bothRead) ctx.RegID = Bounded(*read.value, limits::kRegID);
   }
   // An empty installation path names no folder, read or not: every agent path
   // would lie in whatever folder the agent started the program from.

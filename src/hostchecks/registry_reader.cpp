@@ -29,22 +29,6 @@ bool CRegistry::Open(const std::string& subKey) {
   return false;
 }
 
-bool CRegistry::ReadAgentValue(const std::string& agentKeyPath, const std::string& valueName,
-                               std::string& out) {
-  lastErrorText_.clear();
-  if (!Open(agentKeyPath)) return false;
-  std::string value;
-  const LONG code = platform::QueryText(current_, valueName, limits::kRegistryValue, value);
-  current_.reset();
-  if (code != ERROR_SUCCESS) {
-    SetLastErrorText("RegQueryValueEx sec = " + agentKeyPath + " key = " + valueName + " [" +
-                     std::to_string(code) + "]::" + platform::SystemMessage(code));
-    return false;
-  }
-  out = std::move(value);
-  return true;
-}
-
 bool CRegistry::ReadOSVersion(std::string& out) {
   platform::RegKey key;
   if (platform::OpenKey(key, HKEY_LOCAL_MACHINE, kVersionKey, platform::kReadAccess32) != ERROR_SUCCESS)

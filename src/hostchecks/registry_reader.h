@@ -1,6 +1,6 @@
 // CRegistry: Velkor's read-only access to HKEY_LOCAL_MACHINE in the 32-bit
-// view: the agent's values, the Windows version and the Support Tools'
-// traces (installed-programs list, installer product key).
+// view for the host checks: the Windows version and the Support Tools' traces
+// (installed-programs list, installer product key).
 #pragma once
 
 #include <cstddef>
@@ -22,11 +22,6 @@ class CRegistry {
   // Opens `subKey` below HKEY_LOCAL_MACHINE as the current key. On failure
   // the last error text reads "RegOpenKeyEx [<code>]::<system text>".
   bool Open(const std::string& subKey);
-
-  // Reads value `valueName` of `agentKeyPath` (1024-byte buffer) into `out`,
-  // as a C string reads the returned bytes. On failure `out` is unchanged and
-  // the last error text names the open or query failure.
-  bool ReadAgentValue(const std::string& agentKeyPath, const std::string& valueName, std::string& out);
 
   // Reads CurrentVersion of the Windows version key into `out` (101-byte
   // buffer) and answers whether that version is supported; 6.1 to 6.3 come

@@ -1,5 +1,7 @@
-// CRegistry's reads of the agent's values against Wine's registry: what the
-// runs of Velkor.exe cannot show (failure texts, the buffer's edge, the view).
+// Reads of the agent's values against Wine's registry: what the runs of
+// Velkor.exe cannot show (failure texts, the buffer's edge, the view).
+#include "app/agent_settings.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "hostchecks/registry_reader.h"
 #include "platform/registry.h"
 
 namespace velkor {
@@ -72,8 +73,8 @@ std::string QueryFailure(const std::string& name, LONG code) {
 }
 
 // Velkor reads the 32-bit view into a 1024-byte buffer; 1024 bytes without a
-// terminating zero fill it exactly. A failed read leaves the output as it was.
-TEST(RegistryReader, AgentValueOrTheFailureNamingKeyAndValue) {
+// terminating zero fill it exactly.
+TEST(AgentSettings, AgentValueOrTheFailureNamingKeyAndValue) {
   const std::string full(1024, 'x');
   RegistrySandbox registry;
   registry.SetValue(KEY_WOW64_32KEY, kAgentKey, "InstallationPath", "C:\\Agent\\");
@@ -83,19 +84,17 @@ TEST(RegistryReader, AgentValueOrTheFailureNamingKeyAndValue) {
   const struct {
     std::string key, name, out, error;
   } cases[] = {
-      {"SOFTWARE\\VelkorHostChecksTest\\Absent", "REGID", "as before",
+      {"SOFTWARE\\VelkorHostChecksTest\\Absent", "REGID", "none",
        "RegOpenKeyEx [2]::" + platform::SystemMessage(ERROR_FILE_NOT_FOUND)},
       {kAgentKey, "InstallationPath", "C:\\Agent\\", ""},
-      {kAgentKey, "REGID", "as before", QueryFailure("REGID", ERROR_FILE_NOT_FOUND)},
+      {kAgentKey, "REGID", "none", QueryFailure("REGID", ERROR_FILE_NOT_FOUND)},
       {kAgentKey, "Full", full, ""},
-      {kAgentKey, "TooLong", "as before", QueryFailure("TooLong", ERROR_MORE_DATA)},
+      {kAgentKey, "TooLong", "none", QueryFailure("TooLong", ERROR_MORE_DATA)},
   };
-  CRegistry reader;  // one reader: each read starts with a clean error text
   for (const auto& c : cases) {
-    std::string out = "as before";
-    EXPECT_EQ(reader.ReadAgentValue(c.key, c.name, out), c.error.empty()) << c.name;
-    EXPECT_EQ(out, c.out) << c.name;
-    EXPECT_EQ(reader.LastErrorText(), c.error);
+    const AgentValue read = ReadAgentValue(c.key, c.name);
+    EXPECT_EQ(read.value.value_or("none"), c.out) << c.name;
+    EXPECT_EQ(read.failure, c.error);
   }
 }
 
