@@ -3,7 +3,7 @@
 # both MinGW-w64 cross compilers and a 64-bit Wine that also runs 32-bit
 # programs (wine32 comes from the i386 architecture, added when absent).
 set -eu
-PACKAGES="cmake ninja-build g++ file googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386 libexpat1-dev clang-14 libclang-rt-14-dev clang-tidy-14"
+PACKAGES="cmake ninja-build g++ file googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine64 wine32:i386 libexpat1-dev clang-14 libclang-rt-14-dev clang-tidy-14 clang-format-14"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

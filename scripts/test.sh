@@ -1,12 +1,15 @@
 #!/bin/sh
-# Builds everything and runs every test: the portable logic natively under
-# AddressSanitizer and UBSan, clang-tidy over it, and each fuzz target for a
-# few seconds; the 32-bit Windows build (the shipped width) with its unit and
-# end-to-end tests under Wine; the 64-bit Windows build with its unit tests.
-# Both Windows widths share one private prefix in the build tree.
+# Builds everything and runs every test: the layout and the layers checked
+# first; the portable logic natively under AddressSanitizer and UBSan,
+# clang-tidy over the product code, and each fuzz target for a few seconds;
+# the 32-bit Windows build (the shipped width) with its unit and end-to-end
+# tests under Wine; the 64-bit Windows build with its unit tests; last, the
+# share of test code. Both Windows widths share one private prefix in the
+# build tree; the Windows tests run one at a time (they share it).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/ensure-deps.sh
+sh scripts/format.sh
 sh scripts/check-layers.sh
 
 cmake --preset native >/dev/null
@@ -24,3 +27,4 @@ VELKOR_WINEPREFIX="$PWD/build/windows/wineprefix"; . scripts/wine-prefix.sh
 trap wine_stop EXIT
 ctest --preset windows
 ctest --preset windows64
+sh scripts/test-share.sh

@@ -20,8 +20,10 @@ std::atomic<long> liveObjects{0};
 
 // IUnknown and a minimal IDispatch: callers use the vtable, so type
 // information and late binding are not offered.
+// Release deletes the object of the derived class it counts, hence the
+// protected virtual destructor.
 template <class Interface>
-class DispatchObject : public Interface {
+class DispatchObject : public Interface {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
  public:
   DispatchObject(const DispatchObject&) = delete;
   DispatchObject& operator=(const DispatchObject&) = delete;
@@ -99,7 +101,7 @@ HRESULT Create(REFIID iid, void** object) {
   try {
     auto created = std::make_unique<Object>();
     const HRESULT hr = created->QueryInterface(iid, object);
-    if (SUCCEEDED(hr)) created.release();  // owned by its reference count from now on
+    if (SUCCEEDED(hr)) (void)created.release();  // owned by its reference count from now on
     return hr;
   } catch (...) {
     return E_OUTOFMEMORY;

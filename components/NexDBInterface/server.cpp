@@ -23,9 +23,9 @@ std::atomic<long> serverLocks{0};
 using CreateFunction = HRESULT (*)(REFIID, void**);
 
 // A class object lives as long as the DLL: it is never deleted.
-class ClassFactory : public IClassFactory {
+class ClassFactory final : public IClassFactory {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
  public:
-  explicit ClassFactory(CreateFunction create) : create_(create) {}
+  explicit ClassFactory(CreateFunction create) noexcept : create_(create) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IClassFactory)) {
@@ -67,9 +67,9 @@ const ServerClass kClasses[] = {
 
 std::string GuidText(const GUID& id) {
   char text[40] = {};
-  std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", id.Data1, id.Data2,
-                id.Data3, id.Data4[0], id.Data4[1], id.Data4[2], id.Data4[3], id.Data4[4], id.Data4[5],
-                id.Data4[6], id.Data4[7]);
+  (void)std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", id.Data1,
+                      id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2], id.Data4[3], id.Data4[4],
+                      id.Data4[5], id.Data4[6], id.Data4[7]);
   return text;
 }
 
@@ -80,7 +80,7 @@ LSTATUS SetClassesValue(const std::string& key, const char* name, const std::str
                                    KEY_SET_VALUE, nullptr, opened.receive(), nullptr);
   if (status != ERROR_SUCCESS) return status;
   return RegSetValueExA(opened.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>(value.size() + 1));
+                        static_cast<DWORD>(value.size()) + 1);
 }
 
 // Deletes the keys of every class, innermost first; keys already gone are fine.

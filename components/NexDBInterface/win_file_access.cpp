@@ -123,8 +123,8 @@ std::string WinFileAccess::Now() {
   SYSTEMTIME t{};
   GetLocalTime(&t);
   char text[32] = {};
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond);
+  (void)std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond);
   return text;
 }
 

@@ -65,14 +65,14 @@ int Export(VARIANT* result, Body&& body) noexcept {
 // empty where `mayBeAbsent`, any other type gives nothing.
 std::optional<std::wstring> Text(const VARIANT* arg, bool mayBeAbsent) {
   if (arg != nullptr && V_VT(arg) == VT_BSTR) {
-    const BSTR bstr = V_BSTR(arg);
+    BSTR bstr = V_BSTR(arg);
     return bstr == nullptr ? std::wstring() : std::wstring(bstr, SysStringLen(bstr));
   }
   if (mayBeAbsent && (arg == nullptr || V_VT(arg) == VT_EMPTY || V_VT(arg) == VT_NULL)) return std::wstring();
   return std::nullopt;
 }
 
-std::string ToAnsi(const BSTR text) {
+std::string ToAnsi(BSTR text) {
   const int length = static_cast<int>(SysStringLen(text));
   if (length == 0) return {};
   const int needed = WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);

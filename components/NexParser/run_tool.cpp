@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kDefaultTimeoutSeconds = 600;
 constexpr int kDefaultMaxOutputMegabytes = 64;
-constexpr ULONGLONG kMegabyte = 1024 * 1024;
+constexpr ULONGLONG kMegabyte = 1024ULL * 1024;
 // How often the size of the output file is looked at while the tool runs.
 constexpr ULONGLONG kPollMs = 100;
 // How long an ended tool may take to let go of its output file.

@@ -128,7 +128,7 @@ std::string ToAnsi(const std::wstring& text) {
 }
 
 void Write(DWORD stream, std::string_view bytes) {
-  const HANDLE out = GetStdHandle(stream);
+  HANDLE out = GetStdHandle(stream);
   while (!bytes.empty()) {
     DWORD written = 0;
     if (!WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) || written == 0)
@@ -141,8 +141,8 @@ void WriteLine(DWORD stream, const std::wstring& text) { Write(stream, ToAnsi(te
 
 std::string ReadFileBytes(const std::wstring& path) {
   std::string bytes;
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return bytes;
   char buffer[65536];
   DWORD read = 0;
@@ -259,8 +259,8 @@ long long CreationTime() {
 
 // Appends `line` and CRLF to `path`.
 void AppendLine(const std::wstring& path, const std::string& line) {
-  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   const std::string text = line + "\r\n";
   DWORD written = 0;

@@ -9,7 +9,7 @@
 namespace velkor {
 
 namespace {
-const HandlerPolicy kHandler = StandardHandler("KillPreviousInstances");
+constexpr HandlerPolicy kHandler = StandardHandler("KillPreviousInstances");
 constexpr char kProgram[] = "Velkor.exe";
 // An ended copy is waited for until it is gone (a few seconds at most), so
 // that it has let go of the databases before this run opens them.

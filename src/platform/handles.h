@@ -9,7 +9,7 @@
 namespace velkor::platform {
 
 template <class T, class Traits>
-class Unique {
+class [[nodiscard]] Unique {
  public:
   Unique() = default;
   explicit Unique(T value) : value_(value) {}
@@ -33,7 +33,7 @@ class Unique {
     if (value_ != Traits::Invalid()) Traits::Close(value_);
     value_ = value;
   }
-  T release() { return std::exchange(value_, Traits::Invalid()); }
+  [[nodiscard]] T release() { return std::exchange(value_, Traits::Invalid()); }
 
  private:
   T value_ = Traits::Invalid();

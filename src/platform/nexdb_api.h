@@ -33,7 +33,9 @@ inline constexpr char kResultComponentName[] = "NexDBInterface.ResultComponent";
 inline constexpr int kRecordColumnArrays = 24;
 
 // The test records of the agent's monitoring databases, one database at a time.
-struct DatabaseComponent : public IDispatch {
+// A COM interface: released through its reference count, never deleted, and
+// its vtable holds its methods alone (no destructor).
+struct DatabaseComponent : public IDispatch {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   // The next page of rows (about 20); an empty array when none remain.
   //   rowKeys  out: one key per row, handed back unchanged to UpdateRecords
   //   appCode  in: the BSTR application code ("vlk")
@@ -68,7 +70,7 @@ struct DatabaseComponent : public IDispatch {
 };
 
 // Results handed straight to a database, record by function ID.
-struct ResultComponent : public IDispatch {
+struct ResultComponent : public IDispatch {  // NOLINT(cppcoreguidelines-virtual-class-destructor)
   // Not used.
   virtual HRESULT STDMETHODCALLTYPE Reserved1(VARIANT* result) = 0;
   virtual HRESULT STDMETHODCALLTYPE Reserved2(VARIANT* result) = 0;

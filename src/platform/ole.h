@@ -20,7 +20,7 @@ std::string WideToAnsi(std::wstring_view text);
 // Narrow (CP_ACP) text as UTF-8, for files read as UTF-8 such as XML.
 std::string AnsiToUtf8(std::string_view text);
 
-class Bstr {
+class [[nodiscard]] Bstr {
  public:
   Bstr() = default;
   explicit Bstr(std::string_view ansi);
@@ -31,7 +31,7 @@ class Bstr {
   ~Bstr() { SysFreeString(value_); }
 
   BSTR get() const { return value_; }
-  BSTR release() { return std::exchange(value_, nullptr); }
+  [[nodiscard]] BSTR release() { return std::exchange(value_, nullptr); }
   std::string ToAnsi() const;
 
  private:
@@ -41,7 +41,7 @@ class Bstr {
 // Narrow text of a BSTR (empty for null).
 std::string BstrToAnsi(BSTR value);
 
-class Variant {
+class [[nodiscard]] Variant {
  public:
   Variant() { VariantInit(&value_); }
   explicit Variant(std::string_view ansi);  // VT_BSTR
@@ -66,10 +66,10 @@ class Variant {
   void Clear() { VariantClear(&value_); }
 
  private:
-  VARIANT value_;
+  VARIANT value_{};
 };
 
-class SafeArray {
+class [[nodiscard]] SafeArray {
  public:
   SafeArray() = default;
   explicit SafeArray(SAFEARRAY* array) : value_(array) {}
@@ -85,7 +85,7 @@ class SafeArray {
   static SafeArray CreateVariantVector(ULONG count);
 
   SAFEARRAY* get() const { return value_; }
-  SAFEARRAY* release() { return std::exchange(value_, nullptr); }
+  [[nodiscard]] SAFEARRAY* release() { return std::exchange(value_, nullptr); }
   explicit operator bool() const { return value_ != nullptr; }
 
  private:
@@ -113,7 +113,7 @@ bool VectorBounds(SAFEARRAY* array, LONG& lower, LONG& upper);
 
 // A COM interface pointer, released when the owner goes.
 template <class I>
-class ComPtr {
+class [[nodiscard]] ComPtr {
  public:
   ComPtr() = default;
   ComPtr(const ComPtr&) = delete;

@@ -40,7 +40,7 @@ void KeepWorkingFolderOutOfSearch() {
   // The program's folder, the system folder and no other: this drops the
   // working folder from LoadLibrary's search, and PATH with it. Wine honours
   // only this one of the two calls.
-  if (const SetDefaultDllDirectoriesFunction setDefault = FindSetDefaultDllDirectories())
+  if (SetDefaultDllDirectoriesFunction setDefault = FindSetDefaultDllDirectories())
     setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
   // Where the call above is missing: the standard order without the working
   // folder (Windows honours an empty text so).

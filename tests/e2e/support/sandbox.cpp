@@ -81,7 +81,7 @@ void Sandbox::PrepareHost(const HostSetup& host) {
     SetOrDeleteValue(version.get(), "CurrentVersion", host.osVersion);
   }
   if (host.ntdsServiceKey)
-    CreateKey("SYSTEM\\CurrentControlSet\\Services\\NTDS");
+    (void)CreateKey("SYSTEM\\CurrentControlSet\\Services\\NTDS");  // created, then closed
   else
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\NTDS", KEY_WOW64_32KEY, 0);
   if (host.uninstallDisplayName)
@@ -89,7 +89,7 @@ void Sandbox::PrepareHost(const HostSetup& host) {
   else
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsEntry, KEY_WOW64_32KEY, 0);
   if (host.supportToolsProductKey)
-    CreateKey(kSupportToolsProductKey);
+    (void)CreateKey(kSupportToolsProductKey);
   else
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsProductKey, KEY_WOW64_32KEY, 0);
   char windows[MAX_PATH] = {};
