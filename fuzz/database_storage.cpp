@@ -1,9 +1,10 @@
-// The database component's storage over any database file: read it page by
-// page, store a result in every record, write it, and read it again. The
-// records must come back with their own fields and the results stored; a file
-// the storage refuses, at any step, must stay exactly as it was, with no
-// temporary file left beside it. Then the same for a result handed over by
-// function ID.
+// The database component's storage over any database file: read it in pages
+// of twenty records, store a result in every record (the first one twice),
+// write it, and read it again. The records must come back with their own
+// fields and the results stored; a file the storage refuses at any step, or
+// cannot write for a failing disk, or that is never closed, must stay exactly
+// as it was, with no temporary file left beside it. Then the same for a
+// result handed over by function ID.
 #include <string>
 #include <vector>
 
@@ -31,7 +32,8 @@ std::optional<Records> ReadAll(nexdb::testing::MemoryFiles& files) {
     const std::size_t count = session.Open(kPath);
     Records records;
     for (nexdb::Page page = session.NextPage(); !page.keys.empty(); page = session.NextPage()) {
-      Expect(page.keys.size() <= nexdb::kPageRows, "a page holds at most twenty rows");
+      Expect(page.keys.size() <= nexdb::kPageRows && records.keys.size() % nexdb::kPageRows == 0,
+             "a page but the last holds other than twenty rows");
       for (std::size_t row = 0; row < page.keys.size(); ++row) {
         records.keys.push_back(page.keys[row]);
         std::vector<std::string> columns;
@@ -68,9 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ExpectUntouched(files, original);
     return 0;
   }
+  const std::string asRead = files.files.at(kPath);  // the reading closed it: written afresh
+  // Some inputs meet a failing disk once the database is open (the
+  // replacement, a write or a read fails), or the database is never closed.
+  const std::size_t fault = size % 8;
   try {
     nexdb::DatabaseSession session(files);
     session.Open(kPath);
+    files.failReplace = fault == 1;
+    files.failWrite = fault == 2;
+    files.failReadAfterBytes = fault == 3 ? static_cast<long>(asRead.size() / 2) : -1;
     std::size_t index = 0;
     for (nexdb::Page page = session.NextPage(); !page.keys.empty(); page = session.NextPage()) {
       std::vector<nexdb::RowUpdate> updates;
@@ -80,9 +89,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       session.Update(updates);
     }
-    session.Close();
+    // The first record once more, though already written: a second pass at close.
+    if (!before->keys.empty()) session.Update({{before->keys.front(), StatusOf(0), ErrorCodeOf(0)}});
+    if (fault != 4) session.Close();
   } catch (const nexdb::StorageError&) {
-    ExpectUntouched(files, original);
+    ExpectUntouched(files, asRead);
+    return 0;
+  }
+  if (fault >= 1 && fault <= 4) {
+    Expect(fault == 4, "a failing disk went unnoticed");
+    ExpectUntouched(files, asRead);
+    try {
+      if (fault != 4) nexdb::SetMonResults(files, kPath, {"9", "9", "1001", "1", "by id"});
+      Expect(fault == 4, "SetMonResults missed a failing disk");
+    } catch (const nexdb::StorageError&) {
+      ExpectUntouched(files, asRead);
+    }
     return 0;
   }
   const std::optional<Records> after = ReadAll(files);

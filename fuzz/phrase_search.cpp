@@ -1,29 +1,75 @@
 // The parser library's phrase search over any text, any phrases and any block
-// size: it must find exactly what the plain reference search finds. Input:
-// one byte choosing the block size, the phrases one a line up to a NUL byte,
-// then the text.
+// size, fed as the library reads a file (a block at a time, and no more once
+// every phrase is found): it must find exactly what the plain reference search
+// finds. Input: one byte choosing the block size (0: the library's own), the
+// phrases one a line up to a NUL byte, then the text. Each phrase brings a
+// second one cut from the text where the phrase's bytes say, as long as the
+// phrase, with its stars and capitals. An input without a NUL byte is a
+// report, searched for every phrase list of the program.
 #include "phrase_search.h"
 
+#include <numeric>
 #include <string>
 #include <vector>
 
+#include "classify/phrase_tables.h"
+#include "classify/tool_descriptors.h"
 #include "fuzz_support.h"
 #include "support/reference_search.h"
 
+namespace {
+
+void Check(std::string_view text, const std::vector<std::string>& phrases, std::size_t blockBytes) {
+  nexparser::PhraseSearch search(phrases, blockBytes);
+  for (std::size_t at = 0; at < text.size() && !search.AllFound(); at += blockBytes)
+    search.Feed(text.substr(at, blockBytes));
+  search.Finish();
+  std::vector<bool> found(phrases.size());
+  for (std::size_t i = 0; i < found.size(); ++i) found[i] = search.Found(i);
+  velkor::fuzz::Expect(found == nexparser::ReferenceSearch(text, phrases),
+                       "the search and the reference disagree");
+}
+
+std::string CutFrom(std::string_view text, std::string_view phrase) {
+  if (text.empty() || phrase.empty()) return std::string(phrase);
+  const std::size_t start = std::accumulate(phrase.begin(), phrase.end(), std::size_t{0}) % text.size();
+  std::string cut(text.substr(start, phrase.size()));
+  for (std::size_t i = 0; i < cut.size(); ++i) {
+    if (phrase[i] == '*') cut[i] = '*';
+    if (phrase[i] >= 'A' && phrase[i] <= 'Z' && cut[i] >= 'a' && cut[i] <= 'z')
+      cut[i] = static_cast<char>(cut[i] - 32);
+  }
+  return cut;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  // Small blocks put every border of a short text somewhere; 0 means the library's own size.
+  // Small blocks put every border of a short text somewhere.
   const std::size_t blockBytes = data[0] == 0 ? nexparser::kBlockBytes : data[0];
-  const std::string_view rest = velkor::fuzz::InputText(data + 1, size - 1);
-  const std::size_t end = rest.find('\0');
-  if (end == std::string_view::npos) return 0;
+  const std::string_view input = velkor::fuzz::InputText(data, size);
+  const std::size_t end = input.find('\0', 1);
+  if (end == std::string_view::npos) {
+    const auto searchFor = [&](const velkor::ToolDescriptor& tool) {
+      std::vector<std::string> phrases;
+      for (const auto& keyword : tool.keywords) phrases.emplace_back(keyword.phrase);
+      phrases.insert(phrases.end(), tool.details.begin(), tool.details.end());
+      Check(input, phrases, blockBytes);
+    };
+    for (const auto& tool : velkor::FullRunTools()) searchFor(tool);
+    searchFor(velkor::QuickShareListing());
+    searchFor(velkor::QuickConnectivityTest());
+    for (const auto& list : velkor::tables::SubKeywordLists())
+      Check(input, {list.phrases.begin(), list.phrases.end()}, blockBytes);
+    return 0;
+  }
+  const std::string_view text = input.substr(end + 1);
   std::vector<std::string> phrases;
-  for (const std::string_view phrase : velkor::fuzz::SplitAt(rest.substr(0, end), '\n'))
+  for (const std::string_view phrase : velkor::fuzz::SplitAt(input.substr(1, end - 1), '\n')) {
     phrases.emplace_back(phrase);
-  const std::string_view text = rest.substr(end + 1);
-
-  velkor::fuzz::Expect(
-      nexparser::SearchText(text, phrases, blockBytes) == nexparser::ReferenceSearch(text, phrases),
-      "the search and the reference disagree");
+    phrases.push_back(CutFrom(text, phrase));
+  }
+  Check(text, phrases, blockBytes);
   return 0;
 }

@@ -1,6 +1,6 @@
 // Files in memory for the database storage, with the sharing rules of the
-// real ones (a file being read cannot be replaced or rewritten) and failures
-// a test can order.
+// real ones (a file being read cannot be replaced or rewritten), reads of a
+// few bytes at a time (lines arrive in pieces) and failures a test orders.
 #pragma once
 
 #include <algorithm>
@@ -17,22 +17,17 @@ namespace nexdb::testing {
 class MemoryFiles : public FileAccess {
  public:
   std::map<std::string, std::string> files;
-  std::set<std::string> locked;  // opened elsewhere without sharing
   bool failReplace = false;
   bool failWrite = false;
   long failReadAfterBytes = -1;  // a read error once this many bytes were read from one file
-  std::size_t readPiece = 7;     // reads return at most this much, to split lines
   std::string now = "2024-05-06 07:08:09";
 
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
-    Refuse(path);
-    const auto found = files.find(path);
-    if (found == files.end()) throw StorageError("cannot open " + path + ": not found");
-    return std::make_unique<Reader>(*this, path, found->second);
+    if (files.count(path) == 0) throw StorageError("cannot open " + path + ": not found");
+    return std::make_unique<Reader>(*this, path);
   }
 
   std::unique_ptr<OutputFile> Create(const std::string& path) override {
-    Refuse(path);
     if (readers_.count(path) != 0 || writers_.count(path) != 0)
       throw StorageError("cannot create " + path + ": in use");
     files[path].clear();
@@ -41,7 +36,6 @@ class MemoryFiles : public FileAccess {
 
   void Replace(const std::string& from, const std::string& to) override {
     if (failReplace) throw StorageError("cannot replace " + to + ": refused by the test");
-    Refuse(to);
     if (readers_.count(to) != 0 || writers_.count(from) != 0)
       throw StorageError("cannot replace " + to + ": in use");
     files[to] = files.at(from);
@@ -52,37 +46,34 @@ class MemoryFiles : public FileAccess {
 
   std::vector<std::string> FileNames(const std::string& folder) override {
     std::vector<std::string> names;
-    for (const auto& file : files) {
-      if (file.first.size() > folder.size() + 1 &&
-          file.first.compare(0, folder.size() + 1, folder + "\\") == 0 &&
-          file.first.find('\\', folder.size() + 1) == std::string::npos)
-        names.push_back(file.first.substr(folder.size() + 1));
-    }
+    for (const std::string& path : PathsStartingWith(folder + "\\"))
+      if (path.find('\\', folder.size() + 1) == std::string::npos)
+        names.push_back(path.substr(folder.size() + 1));
     return names;
   }
 
   std::string Now() override { return now; }
 
-  // The files whose paths start with `prefix`.
   std::vector<std::string> PathsStartingWith(const std::string& prefix) const {
     std::vector<std::string> paths;
     for (const auto& file : files)
-      if (file.first.rfind(prefix, 0) == 0) paths.push_back(file.first);
+      if (file.first.size() > prefix.size() && file.first.rfind(prefix, 0) == 0) paths.push_back(file.first);
     return paths;
   }
 
  private:
+  // Reads the content the file had when it was opened, seven bytes at a time.
   class Reader : public InputFile {
    public:
-    Reader(MemoryFiles& owner, std::string path, std::string content)
-        : owner_(owner), path_(std::move(path)), content_(std::move(content)) {
+    Reader(MemoryFiles& owner, std::string path) : owner_(owner), path_(std::move(path)) {
+      content_ = owner_.files.at(path_);
       owner_.readers_.insert(path_);
     }
     ~Reader() override { owner_.readers_.erase(owner_.readers_.find(path_)); }
     std::size_t Read(char* buffer, std::size_t size) override {
       if (owner_.failReadAfterBytes >= 0 && at_ >= static_cast<std::size_t>(owner_.failReadAfterBytes))
         throw StorageError("cannot read " + path_ + ": refused by the test");
-      const std::size_t n = std::min({size, owner_.readPiece, content_.size() - at_});
+      const std::size_t n = std::min({size, std::size_t{7}, content_.size() - at_});
       std::copy_n(content_.data() + at_, n, buffer);
       at_ += n;
       return n;
@@ -111,10 +102,6 @@ class MemoryFiles : public FileAccess {
     MemoryFiles& owner_;
     std::string path_;
   };
-
-  void Refuse(const std::string& path) const {
-    if (locked.count(path) != 0) throw StorageError("cannot open " + path + ": locked");
-  }
 
   std::multiset<std::string> readers_;
   std::set<std::string> writers_;
