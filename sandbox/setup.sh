@@ -8,7 +8,9 @@
 # in Nexagent\Config\Databases, served by the registered database component
 # (NexDBInterface.dll). The host is a Windows Server 2012 R2 domain
 # controller (version 6.3, the directory service key and database) that
-# DeviceList.ini monitors around the clock.
+# DeviceList.ini monitors around the clock, with its Windows Time service
+# running (the sandbox's stand-in) unless the scenario's scenario.ini says
+# "TimeService=absent".
 set -eu
 BIN="$1"
 export WINEPREFIX="$2"
@@ -50,4 +52,30 @@ printf '[%s]\r\nTYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME
 # The fake diagnostic tools beside Velkor.exe, replaying the healthy controller.
 if [ -f "$BIN/faketool.exe" ]; then
   sh "$(dirname "$0")/install-tools.sh" "$BIN" "$AGENT/Nexagent" "${VELKOR_SCENARIO:-healthy}"
+fi
+
+# The Windows Time service: the stand-in registered as W32Time, started with
+# the prefix from now on and started now (the service manager refuses starts
+# for a while after the prefix boots, hence the wait).
+scenario_setting() {
+  sed -n "s/^$1=\([^[:space:]]*\).*/\1/p" "$(dirname "$0")/scenarios/${VELKOR_SCENARIO:-healthy}/scenario.ini" \
+    2>/dev/null | head -n 1
+}
+if [ "$(scenario_setting TimeService)" = absent ]; then
+  reg query 'HKLM\SYSTEM\CurrentControlSet\Services\W32Time' && {
+    "$WINE" sc stop W32Time </dev/null >/dev/null 2>&1 || true
+    "$WINE" sc delete W32Time </dev/null >/dev/null 2>&1 || true
+  }
+elif [ -f "$BIN/timeservice.exe" ]; then
+  mkdir -p "$C/sandbox"
+  cmp -s "$BIN/timeservice.exe" "$C/sandbox/timeservice.exe" || {
+    "$WINE" sc stop W32Time </dev/null >/dev/null 2>&1 || true
+    cp "$BIN/timeservice.exe" "$C/sandbox/timeservice.exe"
+  }
+  reg query 'HKLM\SYSTEM\CurrentControlSet\Services\W32Time' ||
+    "$WINE" sc create W32Time binPath= 'C:\sandbox\timeservice.exe' start= auto </dev/null >/dev/null 2>&1
+  for _ in $(seq 120); do
+    "$WINE" sc query W32Time </dev/null 2>/dev/null | grep -q RUNNING && break
+    "$WINE" sc start W32Time </dev/null >/dev/null 2>&1 || sleep 1
+  done
 fi

@@ -20,7 +20,7 @@ SCENARIO="${1:-healthy}"
 sh scripts/ensure-deps.sh
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j2 --target Velkor TalLogger NexParser NexDBInterface faketool >/dev/null
+cmake --build --preset windows -j2 --target Velkor TalLogger NexParser NexDBInterface faketool timeservice >/dev/null
 
 DEMO="$PWD/build/demo"
 [ "${DEMO_FRESH:-0}" = 1 ] && rm -rf "$DEMO"

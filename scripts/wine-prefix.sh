@@ -22,4 +22,8 @@ if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow
 fi
 mkdir -p "$WINEPREFIX"
 "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-"$WINE" wineboot --init </dev/null >/dev/null 2>&1
+# Booted (and made first when it is new, as any start of Wine makes it), which
+# does nothing when it runs already. Not "wineboot --init": on a running
+# prefix, or a new one, that starts a second service manager beside the
+# first, and each service call then reaches either of the two.
+"$WINE" wineboot </dev/null >/dev/null 2>&1

@@ -1,5 +1,7 @@
-// A service program for the tests: registered under the Windows Time
-// service's name, it reports itself running until it is asked to stop.
+// A stand-in for the Windows Time service: registered under its name
+// (W32Time), it reports itself running until it is asked to stop. The sandbox
+// registers it so that the controller's time service reads as healthy; the
+// time service test registers it for the length of a test.
 #include <windows.h>
 
 namespace {
