@@ -46,20 +46,20 @@ enum class Runs {
 };
 
 struct ToolDescriptor {
-  int kind;                     // the ToolKind it runs as (-1 for the role query)
   std::string_view executable;  // as handed to the parser library and named in the logs
   std::string_view parameters;
   std::string_view outputPath;  // below the installation path
-  int fixedFunctionId;          // the keywords' function ID; 0 where each keyword carries its own
   std::span<const tables::Keyword> keywords;
   std::span<const std::string_view> details;  // the quick run's detail phrases of a found keyword
-  Judgement judgement;
-  bool confirmShares;  // a share found counts only where a line of the listing names it
-  bool wrapsVerdicts;  // dcdiag: verdicts wrapped at the console width are joined first
   std::span<const tables::FunctionIdRange> errorCodeRanges;  // what gets the error text of a failed run
   std::span<const std::string_view> reportLines;  // one must occur in a report it can read; none: no check
+  int kind;                                       // the ToolKind it runs as (-1 for the role query)
+  int fixedFunctionId;  // the keywords' function ID; 0 where each keyword carries its own
+  Judgement judgement;
   StandardFolder folder;
   Runs runs;
+  bool confirmShares;  // a share found counts only where a line of the listing names it
+  bool wrapsVerdicts;  // dcdiag: verdicts wrapped at the console width are joined first
 };
 
 // The full run's tools, tool kinds 0 to 5 in order.
