@@ -3,7 +3,6 @@
 // report leaves out.
 #include "tools/quick_check.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,30 +32,29 @@ TEST(QuickCheck, SubmitsTheOutcomeOfEachRecordedScenario) {
       // A tool that cannot run submits nothing, and its error goes with no other tool's results.
       {"connectivity_identity", "net", "3003=0/0 0=1/0 1003=0/0"},
   };
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "velkor_quick_check";
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.scenario) + " " + c.failingTool);
-    testing::FakeRunContext ctx;
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "velkor_quick_check";
     std::filesystem::remove_all(root);
+    testing::FakeRunContext ctx;
     ctx.InstallationPath = root.string() + "/";
     testing::ReplayedTools tools(ctx, c.scenario);
     if (*c.failingTool != '\0') tools.failing[c.failingTool] = "223";
     std::string submitted;
-    const SubmitResult submit = [&](const std::string& id, const std::string& status,
-                                    const std::string& code) {
-      submitted += (submitted.empty() ? "" : " ") + id + "=" + status + "/" + code;
-    };
     std::set<int> reported;
-    CheckDatabaseQuickly(ctx, tools, submit, 2, reported);
+    CheckDatabaseQuickly(
+        ctx, tools,
+        [&](const std::string& id, const std::string& status, const std::string& code) {
+          submitted += (submitted.empty() ? "" : " ") + id + "=" + status + "/" + code;
+        },
+        2, reported);
     EXPECT_EQ(submitted, c.submitted);
-    EXPECT_TRUE(ctx.ToolOutputPath.ends_with("VelkorTemp_DcDiag_testConnectivity2.txt"))
-        << ctx.ToolOutputPath;
-    const bool unrecognised = std::string(c.scenario) == "localized";
-    EXPECT_EQ(ctx.statuses, unrecognised
+    EXPECT_TRUE(ctx.ToolOutputPath.ends_with("VelkorTemp_DcDiag_testConnectivity2.txt"));
+    EXPECT_EQ(ctx.statuses, std::string(c.scenario) == "localized"
                                 ? std::vector<std::string>{"DcDiag.exe report not recognised (Errorcode=13)"}
                                 : std::vector<std::string>{});
-    std::filesystem::remove_all(root);
   }
+  std::filesystem::remove_all(root);
 }
 
 TEST(QuickCheck, RotationRunsOneToThreeAndStartsAgainOutsideZeroToTwo) {
