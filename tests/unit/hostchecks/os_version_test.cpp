@@ -12,7 +12,7 @@ TEST(OSVersion, OnlyExactSupportedVersionsPass) {
   const struct {
     const char *read, *recorded;
     bool supported;
-  } cases[] = {{"6.0", "6.0", true},    {"6.2", "6.0", true},    {"6.4", "6.4", false},
+  } cases[] = {{"6.0", "6.0", true},    {"6.2", "6.0", true},    {"6.3", "6.0", true}, {"6.4", "6.4", false},
                {"6.10", "6.10", false}, {" 5.2", " 5.2", false}, {"", "", false}};
   for (const auto& c : cases) {
     std::string version = c.read;
