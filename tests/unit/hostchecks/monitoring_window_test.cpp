@@ -24,19 +24,16 @@ TEST(MonitoringWindow, FirstFailingKeyIsLogged) {
     int dayOfWeek, hour, minute, second;
     std::string failing;  // "": monitoring allowed
   } cases[] = {
-      {office, 3, 8, 0, 0, ""},
-      {office, 3, 18, 0, 0, ""},
-      {office, 3, 7, 59, 59, "FromTime"},
-      {office, 3, 18, 0, 1, "ToTime"},
-      {night, 3, 23, 0, 0, "ToTime"},
-      {night, 3, 3, 0, 0, "FromTime"},
-      {weekend, 6, 0, 0, 0, ""},
-      {weekend, 6, 0, 0, 1, "ToTime"},
+      // clang-format off
+      {office, 3, 8, 0, 0, ""},   {office, 3, 7, 59, 59, "FromTime"},
+      {office, 3, 18, 0, 0, ""},  {office, 3, 18, 0, 1, "ToTime"},
+      {night, 3, 23, 0, 0, "ToTime"}, {night, 3, 3, 0, 0, "FromTime"},
+      {weekend, 6, 0, 0, 0, ""},  {weekend, 6, 0, 0, 1, "ToTime"},
       {weekend, 3, 0, 0, 0, "DaysToMonitor"},  // an empty item is no day
       {{1, "Y", 1, "08:00:00", "18:00:00", " 1"}, 1, 12, 0, 0, "DaysToMonitor"},
       {{2, "N", 0, "23:00:00", "01:00:00", ""}, 3, 12, 0, 0, "Type"},
-      {{1, "N", 1, "", "", ""}, 3, 0, 0, 0, "LocalMachine"},
-      {{1, "y", 0, "", "", ""}, 3, 0, 0, 0, "Enable"},
+      {{1, "N", 1, "", "", ""}, 3, 0, 0, 0, "LocalMachine"}, {{1, "y", 0, "", "", ""}, 3, 0, 0, 0, "Enable"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     FakeRunContext ctx;
@@ -45,7 +42,7 @@ TEST(MonitoringWindow, FirstFailingKeyIsLogged) {
         << c.section.daysToMonitor << ' ' << c.hour << ':' << c.minute << ':' << c.second;
     const LoggedLine line{"CheckPreConditions", "Info", c.failing + " is not matched in DeviceList.Ini", "",
                           ""};
-    EXPECT_EQ(ctx.lines, c.failing.empty() ? std::vector<LoggedLine>{} : std::vector<LoggedLine>{line});
+    EXPECT_EQ(ctx.lines, std::vector<LoggedLine>(c.failing.empty() ? 0 : 1, line));
   }
 }
 
