@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "support/fake_run_context.h"
 
@@ -24,11 +25,8 @@ std::string Summary(int failures) {
 TEST(RepadminFile, OnlyTheLastThreeLinesCountInBufferOrder) {
   testing::FakeRunContext ctx;
   const std::string longLine = Summary(30).substr(0, 40) + std::string(5000, 'y') + "\n";
-  const struct {
-    std::string report;
-    int result;
-    bool counted;
-  } cases[] = {
+  // A report, its count, whether the counted line was found.
+  const std::tuple<std::string, int, bool> cases[] = {
       {"header\n\n" + Summary(10) + "Last error: 1722\n", 0, true},
       {"header\n\n" + Summary(11) + "Last error: 1722", 1, true},  // line 3 stays while 5 and 6 find the end
       {Summary(23) + "a\nb\nc\n", 0, false},                       // earlier than the last three lines
@@ -39,13 +37,13 @@ TEST(RepadminFile, OnlyTheLastThreeLinesCountInBufferOrder) {
       {longLine, 1, true},
   };
   ctx.ToolOutputPath = (std::filesystem::temp_directory_path() / "velkor_repadmin.txt").string();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.report.substr(0, 80));
-    std::ofstream(ctx.ToolOutputPath, std::ios::binary) << c.report;
-    bool counted = false;
+  for (const auto& [report, result, counted] : cases) {
+    SCOPED_TRACE(report.substr(0, 80));
+    std::ofstream(ctx.ToolOutputPath, std::ios::binary) << report;
+    bool found = false;
     std::string text;
-    EXPECT_EQ(ParseRepadminFile(ctx, text, &counted), c.result);
-    EXPECT_EQ(counted, c.counted);
+    EXPECT_EQ(ParseRepadminFile(ctx, text, &found), result);
+    EXPECT_EQ(found, counted);
     EXPECT_EQ(text, "");
   }
   std::filesystem::remove(ctx.ToolOutputPath);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "support/source_files.h"
 
@@ -21,10 +22,8 @@ const std::string kListing =
     "The command completed successfully.\r\n";
 
 TEST(ShareListing, AShareCountsOnlyWhereALineBeginsWithItsName) {
-  const struct {
-    std::string listing;
-    bool netlogon, sysvol;
-  } cases[] = {
+  // A listing, whether it lists NETLOGON, whether it lists SYSVOL.
+  const std::tuple<std::string, bool, bool> cases[] = {
       // SYSVOL's share is gone; NETLOGON's path still names it.
       {kListing, true, false},
       {"netlogon     C:\\x\nSysVol       C:\\y\n", true, true},
@@ -36,10 +35,10 @@ TEST(ShareListing, AShareCountsOnlyWhereALineBeginsWithItsName) {
       {"NETLOGON     D:\\Replicated Folders\\ADDS\\\r\nSYSVOL\\sysvol\\corp.example.com\\SCRIPTS\r\n", true,
        false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.listing);
-    EXPECT_EQ(IsShareListed(c.listing, "Netlogon"), c.netlogon);
-    EXPECT_EQ(IsShareListed(c.listing, "Sysvol"), c.sysvol);
+  for (const auto& [listing, netlogon, sysvol] : cases) {
+    SCOPED_TRACE(listing);
+    EXPECT_EQ(IsShareListed(listing, "Netlogon"), netlogon);
+    EXPECT_EQ(IsShareListed(listing, "Sysvol"), sysvol);
   }
   EXPECT_FALSE(IsShareListed(kListing, ""));
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "classify/tool_descriptors.h"
@@ -80,11 +81,7 @@ class Dispatcher : public ::testing::Test {
 // function ID of its own flags that condition instead of its keyword's; one
 // without keeps the function ID current at that moment.
 TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
-  const struct {
-    const char* scenario;
-    int kind;
-    std::set<int> flagged;
-  } cases[] = {
+  const std::tuple<const char*, int, std::set<int>> cases[] = {
       {"sysvol_missing", NetShare, {1}},
       // NETLOGON is still shared, and its path names SYSVOL: the share is missing all the same.
       {"sysvol_share_gone", NetShare, {1}},
@@ -108,13 +105,13 @@ TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
       // Verdicts wrapped at the console width: KnowsOfRoleHolders and FsmoCheck failed.
       {"wrapped_verdicts", DcDiag, {18, 72}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scenario) + " kind " + std::to_string(c.kind));
+  for (const auto& [scenario, kind, flagged] : cases) {
+    SCOPED_TRACE(std::string(scenario) + " kind " + std::to_string(kind));
     status = errorCodes = ConditionSlots();
-    tools.UseScenario(c.scenario);
-    EXPECT_EQ(Run(c.kind), 1);
-    EXPECT_EQ(SlotsHolding(status, "1"), c.flagged);
-    EXPECT_EQ(SlotsHolding(status, "0").size() + c.flagged.size(), 200u);
+    tools.UseScenario(scenario);
+    EXPECT_EQ(Run(kind), 1);
+    EXPECT_EQ(SlotsHolding(status, "1"), flagged);
+    EXPECT_EQ(SlotsHolding(status, "0").size() + flagged.size(), 200u);
     EXPECT_EQ(SlotsHolding(errorCodes, "0").size(), 200u);
     EXPECT_EQ(Lines(false), std::vector<LoggedLine>{});
   }
