@@ -14,8 +14,8 @@ using velkor::fuzz::Expect;
 
 const std::string kFolder = "C:\\agent\\Config";
 const std::string kPath = kFolder + "\\Databases\\db.tsv";
-constexpr std::size_t kFunctionId = 5, kStatus = 6, kErrorCode = 7,
-                      kUpdatedAt = 8;  // columns after RecordKey
+// Columns after RecordKey.
+constexpr std::size_t kFunctionId = 5, kStatus = 6, kErrorCode = 7, kUpdatedAt = 8;
 const nexdb::MonResult kById{"9", "9", "1001", "1", "by id"};
 
 struct Records {
