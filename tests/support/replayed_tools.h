@@ -98,16 +98,12 @@ class ReplayedTools : public ParserCalls {
     }
     return "";
   }
-  std::string Printed(const std::string& report) const {
+  std::string Printed(std::string report) const {
+    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, host);
     std::string out;
-    for (std::size_t i = 0; i < report.size(); ++i) {
-      if (report.compare(i, 6, "@HOST@") == 0) {
-        out += host;
-        i += 5;
-        continue;
-      }
-      if (report[i] == '\n' && (i == 0 || report[i - 1] != '\r')) out += '\r';
-      out += report[i];
+    for (const char c : report) {
+      if (c == '\n' && !out.ends_with('\r')) out += '\r';
+      out += c;
     }
     return out;
   }

@@ -15,10 +15,8 @@ namespace {
 using testing::Utf16;
 
 TEST(WrappedVerdicts, VerdictTakesTheTestNameFromTheNextLineThatHoldsOne) {
-  const struct {
-    const char* report;
-    const char* joined;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
+      // a report and its joined text, none: as it was
       {"   .... DC1 failed test\r\n\r\n   FsmoCheck\r\nnext", "   .... DC1 failed test FsmoCheck\r\nnext"},
       {"x passed test \t\r\n \t\r\n\r\n\tName  \r\n", "x passed test Name  \r\n"},
       {"failed test\nfailed test\n\nX\n", "failed test failed test X\n"},  // joined twice
@@ -28,15 +26,16 @@ TEST(WrappedVerdicts, VerdictTakesTheTestNameFromTheNextLineThatHoldsOne) {
       {"x failed test Name\r\nY\r\n", nullptr},
       {"\xFF", nullptr},  // half a byte-order mark
   };
-  for (const auto& c : cases) {
-    const std::string expected = c.joined != nullptr ? c.joined : c.report;
-    EXPECT_EQ(JoinWrappedVerdicts(c.report), expected) << c.report;
-    EXPECT_EQ(JoinWrappedVerdicts(Utf16(c.report)), Utf16(expected)) << c.report;
+  for (const auto& [report, joined] : cases) {
+    SCOPED_TRACE(report);
+    const std::string expected = joined != nullptr ? joined : report;
+    EXPECT_EQ(JoinWrappedVerdicts(report), expected);
+    EXPECT_EQ(JoinWrappedVerdicts(Utf16(report)), Utf16(expected));
     WrappedVerdicts joiner;  // a byte at a time
     std::string out;
-    for (const char byte : Utf16(c.report)) joiner.Feed(std::string_view(&byte, 1), out);
+    for (const char byte : Utf16(report)) joiner.Feed(std::string_view(&byte, 1), out);
     joiner.Finish(out);
-    EXPECT_EQ(out, Utf16(expected)) << c.report;
+    EXPECT_EQ(out, Utf16(expected));
   }
 }
 
