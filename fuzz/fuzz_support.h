@@ -40,15 +40,10 @@ inline std::string_view InputText(const std::uint8_t* data, std::size_t size) {
 // The pieces of `text` between the separators; a text without one is one piece.
 inline std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
   std::vector<std::string_view> pieces;
-  for (std::size_t at = 0;;) {
-    const std::size_t end = text.find(separator, at);
-    if (end == std::string_view::npos) {
-      pieces.push_back(text.substr(at));
-      return pieces;
-    }
-    pieces.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
+  for (std::size_t end; (end = text.find(separator)) != std::string_view::npos; text.remove_prefix(end + 1))
+    pieces.push_back(text.substr(0, end));
+  pieces.push_back(text);
+  return pieces;
 }
 
 }  // namespace velkor::fuzz

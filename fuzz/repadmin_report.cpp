@@ -1,8 +1,6 @@
-// The replication failure count over any repadmin report. The reading must
-// agree with a plain model of it: the report, its CR LF read as LF, is read in
-// pieces that end after a line feed or at 2047 characters, a piece's text ends
-// at a NUL, piece i lands in buffer i mod 3, and the first buffer holding the
-// phrase counts.
+// The replication failure count over any repadmin report agrees with a plain
+// model of its three line buffers and with the C library's reading of the number.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string>
@@ -16,27 +14,24 @@ namespace {
 
 using velkor::fuzz::Expect;
 
-constexpr std::size_t kPiece = 2047;
-constexpr std::string_view kPhrase = "CONSECUTIVE FAILURES";
-
-// The line whose count decides, as the model reads the report; empty when none.
+// The line whose count decides, as the model reads the report, empty when
+// none: CR LF read as LF, pieces that end after a line feed or at 2047
+// characters, a piece's text ends at a NUL, piece i lands in buffer i mod 3,
+// and the first buffer holding the phrase counts.
 std::string CountedLine(std::string_view binary) {
-  std::string text;
+  std::string report;
   for (std::size_t at = 0; at < binary.size(); ++at)
-    if (binary[at] != '\r' || at + 1 == binary.size() || binary[at + 1] != '\n') text += binary[at];
-  const std::string_view report = text;
+    if (binary[at] != '\r' || at + 1 == binary.size() || binary[at + 1] != '\n') report += binary[at];
   std::array<std::string, 3> buffers;
-  std::size_t index = 0;
-  for (std::size_t at = 0; at < report.size(); ++index) {
-    const std::size_t lineFeed = report.find('\n', at);
-    std::size_t length = lineFeed == std::string_view::npos ? report.size() - at : lineFeed - at + 1;
-    if (length > kPiece) length = kPiece;
-    const std::string_view piece = report.substr(at, length);
-    buffers[index % 3] = std::string(piece.substr(0, piece.find('\0')));
+  for (std::size_t at = 0, index = 0; at < report.size(); ++index) {
+    const std::size_t lineEnd = std::min(report.find('\n', at), report.size() - 1) + 1;
+    const std::size_t length = std::min<std::size_t>(lineEnd - at, 2047);
+    const std::string piece = report.substr(at, length);
+    buffers[index % 3] = piece.substr(0, piece.find('\0'));
     at += length;
   }
   for (const std::string& buffer : buffers)
-    if (buffer.find(kPhrase) != std::string::npos) return buffer;
+    if (buffer.find("CONSECUTIVE FAILURES") != std::string::npos) return buffer;
   return {};
 }
 

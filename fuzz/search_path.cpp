@@ -1,5 +1,4 @@
-// The PATH filter over any search path: only the folders given in full stay,
-// in their order, and nothing that names the working folder does.
+// The PATH filter over any search path keeps only the folders given in full, in their order.
 #include "core/search_path.h"
 
 #include <regex>

@@ -1,31 +1,30 @@
-// The share listing over any "net share" output. A share counts only where a
-// line begins with its name; the check must agree with a plain reading of the
-// rule on each line, and reading the listing from its file (single-byte or
-// UTF-16LE with its byte-order mark) must agree with reading it as text.
+// The share listing check over any "net share" output agrees with the rule
+// read line by line, and its file (single-byte or UTF-16LE) with its text.
 #include "classify/share_listing.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "core/text.h"
 #include "fuzz_support.h"
+#include "support/source_files.h"
 
 namespace {
 
 using velkor::fuzz::Expect;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // The rule, line by line: after blanks, the name in any case, then a blank or the line's end.
 bool Listed(std::string_view listing, std::string_view name) {
   if (name.empty()) return false;
   for (std::string_view line : velkor::fuzz::SplitAt(listing, '\n')) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-    while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-    if (line.size() >= name.size() && velkor::EqualsIgnoringAsciiCase(line.substr(0, name.size()), name) &&
-        (line.size() == name.size() || IsBlank(line[name.size()])))
+    line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (velkor::EqualsIgnoringAsciiCase(line.substr(0, name.size()), name) &&
+        (line.size() == name.size() || line[name.size()] == ' ' || line[name.size()] == '\t'))
       return true;
   }
   return false;
@@ -33,10 +32,7 @@ bool Listed(std::string_view listing, std::string_view name) {
 
 bool ListedInFile(const std::string& bytes, std::string_view name) {
   const std::string path = "/tmp/velkor_fuzz_share_listing." + std::to_string(::getpid());
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  Expect(file != nullptr, "the listing's file cannot be written");
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  std::ofstream(path, std::ios::binary) << bytes;
   const bool listed = velkor::IsShareListedInFile(path, name);
   std::remove(path.c_str());
   return listed;
@@ -52,14 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (listing.find('\0') != std::string_view::npos || listing.starts_with("\xFF\xFE")) continue;
     Expect(ListedInFile(std::string(listing), name) == listed,
            "the listing's file read otherwise than its text");
-    bool ascii = true;
-    std::string wide = "\xFF\xFE";
-    for (const char c : listing) {
-      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-      wide += {c, '\0'};
-    }
-    if (ascii)
-      Expect(ListedInFile(wide, name) == listed, "the UTF-16LE listing read otherwise than its text");
+    if (std::all_of(listing.begin(), listing.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      Expect(ListedInFile(velkor::testing::Utf16(listing), name) == listed,
+             "the UTF-16LE listing read otherwise than its text");
   }
   return 0;
 }

@@ -1,11 +1,8 @@
-// The status file over any texts. The input holds ERRORDESC, STATUS, the
-// registration identifier and the database name, separated by NUL bytes (none
-// of them can hold a NUL: each comes from a C text); a missing STATUS is "2",
-// so that a plain text is an error description. Whatever the texts, the file
-// must be well-formed XML, read by a real parser, with the elements in their
-// order and every text in it as Velkor wrote it.
+// The status file over any texts (fuzz/README.md) is well-formed XML, read by
+// a real parser, with its elements in order and every text as Velkor wrote it.
 #include "report/status_xml.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,16 +14,11 @@ namespace {
 
 using velkor::fuzz::Expect;
 
-std::string WithoutCarriageReturns(std::string text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out += text[i];
-    } else if (i + 1 == text.size() || text[i + 1] != '\n') {
-      out += '\n';  // a lone CR is a line end to the parser
-    }
-  }
-  return out;
+// `text` with its line ends as the parser reads them: CR LF and a lone CR as LF.
+std::string AsParsed(std::string text) {
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) text.erase(at, 1);
+  std::replace(text.begin(), text.end(), '\r', '\n');
+  return text;
 }
 
 }  // namespace
@@ -38,11 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view errorDesc = fields[0], status = fields[1], regId = fields[2],
                          databaseName = fields[3];
 
-  const velkor::LocalTime t{2014, 3, 5, 7, 21, 5, 2, 45};
-  std::string file = velkor::StatusHeaderPiece(regId, t);
-  file += velkor::StatusBlockPiece(status, databaseName, errorDesc);
-  file += velkor::kStatusFunctionPiece;
-  file += velkor::kStatusFooterPiece;
+  const std::string file = velkor::StatusHeaderPiece(regId, velkor::LocalTime{2014, 3, 5, 7, 21, 5, 2, 45}) +
+                           velkor::StatusBlockPiece(status, databaseName, errorDesc) +
+                           std::string(velkor::kStatusFunctionPiece) +
+                           std::string(velkor::kStatusFooterPiece);
 
   const velkor::testing::XmlReading xml = velkor::testing::ReadXml(file);
   if (!xml.wellFormed) velkor::fuzz::Fail("the status file is not well-formed XML: " + xml.error);
@@ -52,18 +43,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                            "edesc", "szfunc"},
          "the status file has its eight elements in their order");
 
+  if (std::none_of(fields.begin(), fields.end(), [](std::string_view f) { return f.find('\n') != f.npos; }))
+    Expect(std::count(file.begin(), file.end(), '\n') == 8, "the status file is not nine lines");
   const std::string_view texts[] = {regId, status, databaseName};
   const std::size_t elements[] = {1, 3, 4};
   for (std::size_t i = 0; i < 3; ++i) {
     const std::string kept = velkor::XmlCharacters(texts[i]);
     Expect(kept.size() == texts[i].size() && velkor::XmlCharacters(kept) == kept,
            "replacing what XML cannot carry keeps the length and is done once for all");
-    Expect(xml.elements[elements[i]].text == WithoutCarriageReturns(kept), "a text reads back as written");
+    Expect(xml.elements[elements[i]].text == AsParsed(kept), "a text reads back as written");
   }
   if ((status == "0" || status == "2") && !errorDesc.empty()) {
     const std::string written =
         velkor::XmlCharacters(errorDesc.substr(0, velkor::limits::kStatusDescriptionWritten));
-    Expect(xml.elements[6].text == WithoutCarriageReturns(written), "the description reads back as written");
+    Expect(xml.elements[6].text == AsParsed(written), "the description reads back as written");
   }
   return 0;
 }

@@ -1,42 +1,26 @@
 #include "support/reference_search.h"
 
+#include <algorithm>
+
 namespace nexparser {
 namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  for (char& c : lower)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
   return lower;
-}
-
-// The lines of `text`, without their breaks.
-std::vector<std::string> Lines(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const std::size_t lf = text.find('\n');
-    std::string_view line = text.substr(0, lf);
-    const bool lastLine = lf == std::string_view::npos;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(Lower(line));
-    text = lastLine ? std::string_view() : text.substr(lf + 1);
-  }
-  return lines;
 }
 
 // Whether `line` holds the parts of `phrase` between its stars in order, each
 // after the one before.
-bool LineHolds(const std::string& line, const std::string& phrase) {
-  std::size_t from = 0;
-  std::size_t begin = 0;
-  while (begin <= phrase.size()) {
-    std::size_t star = phrase.find('*', begin);
-    if (star == std::string::npos) star = phrase.size();
-    const std::string part = phrase.substr(begin, star - begin);
+bool LineHolds(std::string_view line, std::string_view phrase) {
+  for (std::size_t from = 0, begin = 0; begin <= phrase.size(); begin = phrase.find('*', begin) + 1) {
+    const std::string_view part = phrase.substr(begin, phrase.find('*', begin) - begin);
     const std::size_t at = line.find(part, from);
-    if (at == std::string::npos) return false;
+    if (at == std::string_view::npos) return false;
     from = at + part.size();
-    begin = star + 1;
+    if (phrase.find('*', begin) == std::string_view::npos) break;
   }
   return true;
 }
@@ -44,13 +28,18 @@ bool LineHolds(const std::string& line, const std::string& phrase) {
 }  // namespace
 
 std::vector<bool> ReferenceSearch(std::string_view text, const std::vector<std::string>& phrases) {
-  const std::vector<std::string> lines = Lines(text);
   std::vector<bool> found(phrases.size(), false);
-  for (std::size_t i = 0; i < phrases.size(); ++i) {
-    if (phrases[i].empty()) continue;
-    const std::string phrase = Lower(phrases[i]);
-    for (const std::string& line : lines)
-      if (LineHolds(line, phrase)) found[i] = true;
+  std::vector<std::string> lowered;
+  for (const std::string& phrase : phrases) lowered.push_back(Lower(phrase));
+  // The lines of `text` without their breaks (LF, or CR LF), in lower case.
+  for (std::size_t begin = 0; begin < text.size();) {
+    const std::size_t lf = std::min(text.find('\n', begin), text.size());
+    std::string_view line = text.substr(begin, lf - begin);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    const std::string lower = Lower(line);
+    for (std::size_t i = 0; i < phrases.size(); ++i)
+      found[i] = found[i] || (!phrases[i].empty() && LineHolds(lower, lowered[i]));
+    begin = lf + 1;
   }
   return found;
 }

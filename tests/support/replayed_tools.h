@@ -5,8 +5,9 @@
 #pragma once
 
 #include <cctype>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,11 +27,10 @@ class ReplayedTools : public ParserCalls {
 
   void UseScenario(const std::string& scenario) { scenario_ = scenario; }
 
-  // What a tool prints instead of its recorded report, by tool name ("net",
-  // "dcdiag", ...); and the error text of tools that cannot be started.
-  std::map<std::string, std::string> printed;
-  std::map<std::string, std::string> failing;
-  // Tools that run but leave no report at all.
+  // By tool name ("net", "dcdiag", ...): what a tool prints instead of its
+  // recorded report, the error text of one that cannot be started, and the
+  // tools that run but leave no report at all.
+  std::map<std::string, std::string> printed, failing;
   std::set<std::string> silent;
   // Searches that succeed before every further one fails with "5".
   int searchesLeft = 1 << 30;
@@ -38,22 +38,17 @@ class ReplayedTools : public ParserCalls {
 
   int Execute(const std::string& command, const std::string& parameters, int /*kind*/,
               std::string& errorText) override {
-    const std::string tool = ToolName(command);
-    if (const auto failure = failing.find(tool); failure != failing.end()) {
-      errorText = failure->second;
+    std::string tool = command.substr(0, command.find('.'));
+    for (char& c : tool) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (failing.contains(tool)) {
+      errorText = failing[tool];
       return 0;
     }
-    if (silent.contains(tool)) {
-      std::filesystem::remove(ctx_.ToolOutputPath);
-      return 1;
-    }
-    const auto chosen = printed.find(tool);
-    const std::string report = chosen != printed.end() ? chosen->second : Recorded(tool, parameters);
+    std::filesystem::remove(ctx_.ToolOutputPath);
+    if (silent.contains(tool)) return 1;
     std::filesystem::create_directories(std::filesystem::path(ctx_.ToolOutputPath).parent_path());
-    std::FILE* file = std::fopen(ctx_.ToolOutputPath.c_str(), "wb");
-    if (file == nullptr) return 0;
-    std::fwrite(report.data(), 1, report.size(), file);
-    std::fclose(file);
+    std::ofstream(ctx_.ToolOutputPath, std::ios::binary)
+        << (printed.contains(tool) ? printed[tool] : Recorded(tool, parameters));
     return 1;
   }
 
@@ -62,7 +57,8 @@ class ReplayedTools : public ParserCalls {
       errorText = "5";
       return 0;
     }
-    std::string text = ReadFile(ctx_.ToolOutputPath);
+    std::ifstream file(ctx_.ToolOutputPath, std::ios::binary);
+    std::string text{std::istreambuf_iterator<char>(file), {}};
     if (text.starts_with("\xFF\xFE")) {  // UTF-16LE, narrowed as the library does for ASCII
       std::string narrow;
       for (std::size_t at = 2; at + 1 < text.size(); at += 2) narrow += text[at];
@@ -77,36 +73,23 @@ class ReplayedTools : public ParserCalls {
   }
 
  private:
-  static std::string ToolName(const std::string& command) {
-    std::string name = command.substr(0, command.find('.'));
-    for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return name;
-  }
-  static std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-      char buffer[4096];
-      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-      std::fclose(file);
-    }
-    return text;
-  }
-  // "<tool>_<arguments>.txt" or "<tool>.txt" of the scenario or of the one it is based on.
+  // "<tool>_<arguments>.txt" or "<tool>.txt" of the scenario or of the one it
+  // is based on; the arguments' runs of other characters than letters,
+  // digits, '-', '{' and '}' become one '_'.
   std::string Recorded(const std::string& tool, const std::string& parameters) const {
     std::string key;
     for (const char c : parameters) {
-      const bool kept = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '{' || c == '}';
-      if (kept)
+      if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '{' || c == '}')
         key += c;
       else if (!key.empty() && key.back() != '_')
         key += '_';
     }
-    while (!key.empty() && key.back() == '_') key.pop_back();
+    if (key.ends_with('_')) key.pop_back();
     for (std::string scenario = scenario_; !scenario.empty();) {
       const std::string folder = "sandbox/scenarios/" + scenario + "/";
-      for (const std::string& name : {tool + "_" + key + ".txt", tool + ".txt"}) {
-        if (key.empty() && name != tool + ".txt") continue;
-        if (std::filesystem::exists(SourcePath(folder + name))) return Printed(ReadSourceFile(folder + name));
+      for (const std::string& name : {tool + "_" + key, tool}) {
+        if ((name == tool || !key.empty()) && std::filesystem::exists(SourcePath(folder + name + ".txt")))
+          return Printed(ReadSourceFile(folder + name + ".txt"));
       }
       const std::string ini = ReadSourceFile(folder + "scenario.ini");
       const std::size_t base = ini.find("Base=");
@@ -115,16 +98,12 @@ class ReplayedTools : public ParserCalls {
     }
     return "";
   }
-  std::string Printed(const std::string& report) const {
+  std::string Printed(std::string report) const {
+    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, host);
     std::string out;
-    for (std::size_t i = 0; i < report.size(); ++i) {
-      if (report.compare(i, 6, "@HOST@") == 0) {
-        out += host;
-        i += 5;
-      } else {
-        if (report[i] == '\n' && (i == 0 || report[i - 1] != '\r')) out += '\r';
-        out += report[i];
-      }
+    for (const char c : report) {
+      if (c == '\n' && !out.ends_with('\r')) out += '\r';
+      out += c;
     }
     return out;
   }

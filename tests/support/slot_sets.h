@@ -12,18 +12,16 @@ namespace velkor::testing {
 
 inline std::set<int> SlotsHolding(const ConditionSlots& slots, std::string_view text) {
   std::set<int> found;
-  for (int slot = 0; slot < ConditionSlots::kCount; ++slot) {
+  for (int slot = 0; slot < ConditionSlots::kCount; ++slot)
     if (slots.Holds(slot, text)) found.insert(slot);
-  }
   return found;
 }
 
 // The slots of the inclusive ranges {first, last}.
 inline std::set<int> SlotRanges(std::initializer_list<std::pair<int, int>> ranges) {
   std::set<int> slots;
-  for (const auto& [first, last] : ranges) {
+  for (const auto& [first, last] : ranges)
     for (int slot = first; slot <= last; ++slot) slots.insert(slot);
-  }
   return slots;
 }
 

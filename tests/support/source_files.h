@@ -1,5 +1,5 @@
 // Files of the source tree (recorded reports, sample databases) for the
-// portable tests, natively and under Wine.
+// portable tests, natively and under Wine, and reports as a Unicode tool prints them.
 #pragma once
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 namespace velkor::testing {
 
@@ -25,11 +26,11 @@ inline std::string ReadSourceFile(const std::string& relative) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// LF line ends made CR LF, as the tools print their reports.
-inline std::string WithCrLf(const std::string& text) {
-  std::string crlf;
-  for (const char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return crlf;
+// `text` as a tool writing UTF-16LE prints it: a byte-order mark, each byte widened.
+inline std::string Utf16(std::string_view text) {
+  std::string wide = "\xFF\xFE";
+  for (const char c : text) wide += {c, '\0'};
+  return wide;
 }
 
 }  // namespace velkor::testing

@@ -26,8 +26,9 @@ struct XmlReading {
 inline XmlReading ReadXml(std::string_view document) {
   struct State {
     XmlReading reading;
-    std::vector<std::size_t> open;
+    std::vector<std::size_t> open;  // the elements being read
   } state;
+  XmlReading& reading = state.reading;
   const std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr),
                                                                             &XML_ParserFree);
   XML_SetUserData(parser.get(), &state);
@@ -44,19 +45,14 @@ inline XmlReading ReadXml(std::string_view document) {
     if (!s.open.empty())
       s.reading.elements[s.open.back()].text.append(text, static_cast<std::size_t>(length));
   });
-  if (document.size() > INT_MAX) {
-    state.reading.error = "document too long";
-    return state.reading;
-  }
-  if (XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) ==
-      XML_STATUS_OK) {
-    state.reading.wellFormed = true;
-  } else {
-    state.reading.error = std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) + " at line " +
-                          std::to_string(XML_GetCurrentLineNumber(parser.get())) + ", column " +
-                          std::to_string(XML_GetCurrentColumnNumber(parser.get()));
-  }
-  return state.reading;
+  reading.wellFormed =
+      document.size() <= INT_MAX &&
+      XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) == XML_STATUS_OK;
+  if (!reading.wellFormed)
+    reading.error = std::string(XML_ErrorString(XML_GetErrorCode(parser.get()))) + " at line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser.get())) + ", column " +
+                    std::to_string(XML_GetCurrentColumnNumber(parser.get()));
+  return reading;
 }
 
 }  // namespace velkor::testing

@@ -50,18 +50,11 @@ TEST(StatusXml, BytesXmlCannotCarryBecomeQuestionMarks) {
   EXPECT_EQ(CdataSection("]]\x01]]>"), "<![CDATA[]]?]]]]><![CDATA[>]]>");
 }
 
-// "%d/%d/%d": three numbers or none; numbers out of range saturate.
-TEST(StatusXml, StoredEmissionDate) {
-  const std::pair<std::string, std::optional<CalendarDate>> cases[] = {
-      {"2014/3/7 21:5:2", CalendarDate{2014, 3, 7}},
-      {" 2014/ +3/-7", CalendarDate{2014, 3, -7}},
-      {"2014/3", std::nullopt},
-      {"2014 /3/7", std::nullopt},
-      {"", std::nullopt},
-      {"99999999999/3/7", CalendarDate{2147483647, 3, 7}},
-      {"-99999999999/3/7", CalendarDate{-2147483647 - 1, 3, 7}},
-  };
-  for (const auto& [text, date] : cases) EXPECT_EQ(ParseMnTimeDate(text), date) << text;
+// "%d/%d/%d" as the fuzz target monitoring_window checks it, and numbers
+// beyond an int, which it leaves out, saturate.
+TEST(StatusXml, StoredEmissionDateSaturates) {
+  EXPECT_EQ(ParseMnTimeDate("99999999999/3/7"), (CalendarDate{2147483647, 3, 7}));
+  EXPECT_EQ(ParseMnTimeDate("1/-99999999999/7"), (CalendarDate{1, -2147483647 - 1, 7}));
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(ClosingConditions, EachEntryReadsItsOwnSource) {
       {0, 110, "2", 0, 3, {"0", "e111"}},  // any text but "0" flags the connectivity entry
       {0, 109, std::nullopt, 0, 3, {"1", "e111"}},
       {0, 29, "2", 0, 29, {"1", "e29"}},   // the entry of slot 29 reads only "1" as flagged
-      {0, 21, "2", 0, 21, {"", "e21"}},
+      {0, 21, "2", 0, 21, {"", "e21"}}, {0, 1, "2", 0, 1, {"", "0"}},
       {0, 19, std::nullopt, 0, 19, {"0", "0"}}, {0, 20, "0", 20, 20, {"0", "0"}},
       // clang-format on
   };

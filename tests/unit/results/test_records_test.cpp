@@ -20,6 +20,7 @@ TEST(TestRecords, FunctionIdSelectsItsSlotAndArrays) {
   };
   EXPECT_EQ(text(1017, 1), "1/5 Status and Errorcode");
   EXPECT_EQ(text(2017, 0), "0/1060 Status and Errorcode");
+  EXPECT_EQ(text(1017, 2), "0/1060 Status and Errorcode");  // stopped, or any state but running
   EXPECT_EQ(text(3017, 0), "closed/0 Closing Status and Errorcode");
   EXPECT_EQ(text(3000, 1), "zero/0 Status and Errorcode");
   EXPECT_EQ(text(3001, 1), "none");

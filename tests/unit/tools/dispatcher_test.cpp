@@ -8,10 +8,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "classify/tool_descriptors.h"
@@ -24,26 +23,15 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::LoggedLine;
+using testing::ReadSourceFile;
 using testing::SlotRanges;
 using testing::SlotsHolding;
-
-constexpr char kWebPost[] = "<----------------------Need to send a WebPost-------------------->";
-
-// A recorded report as a tool writing UTF-16LE prints it.
-std::string Utf16(const std::string& text) {
-  std::string wide = "\xFF\xFE";
-  for (const char c : text) wide += {c, '\0'};
-  return wide;
-}
+using testing::Utf16;
 
 class Dispatcher : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ =
-        std::filesystem::temp_directory_path() /
-        ("velkor_dispatch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_);
     ctx.InstallationPath = root_.string() + "/";
@@ -55,56 +43,45 @@ class Dispatcher : public ::testing::Test {
     ctx.lines.clear();
     return CmdExecute(ctx, setting, errorCodes, kind, status);
   }
-  // The details of the dispatcher's INFO lines, in order.
+  // The dispatcher's lines of the run: the details of its INFO lines, or its other lines.
   std::vector<std::string> InfoLines() const {
     std::vector<std::string> details;
-    for (const LoggedLine& line : ctx.lines)
-      if (line.module == "CmdExecute" && line.type == "INFO") details.push_back(line.detail);
+    for (const LoggedLine& line : Lines(true)) details.push_back(line.detail);
     return details;
   }
-  std::vector<LoggedLine> ErrorLines() const {
-    std::vector<LoggedLine> errors;
+  std::vector<LoggedLine> Lines(bool info) const {
+    std::vector<LoggedLine> lines;
     for (const LoggedLine& line : ctx.lines)
-      if (line.module == "CmdExecute" && line.type != "INFO") errors.push_back(line);
-    return errors;
+      if (line.module == "CmdExecute" && (line.type == "INFO") == info) lines.push_back(line);
+    return lines;
   }
   // The daily result log's entries without their time stamps, "" for the header.
   std::vector<std::string> DailyEntries() const {
-    std::ifstream file(setting.dailyResultLog, std::ios::binary);
-    std::istringstream log(std::string(std::istreambuf_iterator<char>(file), {}));
+    std::ifstream log(setting.dailyResultLog, std::ios::binary);
     std::vector<std::string> entries;
     for (std::string line; std::getline(log, line);) {
-      EXPECT_EQ(line.back(), '\r');
+      EXPECT_TRUE(line.ends_with('\r'));
       line.pop_back();
       entries.push_back(line.starts_with("#Fields:") ? "" : line.substr(line.find('\t') + 1));
     }
     return entries;
   }
 
-  std::filesystem::path root_;
+  const std::filesystem::path root_ =
+      std::filesystem::temp_directory_path() /
+      ("velkor_dispatch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   testing::FakeRunContext ctx;
   testing::ReplayedTools tools{ctx};
   std::set<int> unrecognised;
   ToolRunSetting setting{tools, "", unrecognised};
-  ConditionSlots status;
-  ConditionSlots errorCodes;
+  ConditionSlots status, errorCodes;
 };
 
 // Which conditions each recorded report flags. A found detail phrase with a
 // function ID of its own flags that condition instead of its keyword's; one
 // without keeps the function ID current at that moment.
 TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
-  const struct {
-    const char* scenario;
-    int kind;
-    std::set<int> flagged;
-  } cases[] = {
-      {"healthy", NetShare, {}},
-      {"healthy", DcDiag, {}},
-      {"healthy", NetDiag, {}},
-      {"healthy", GpoDomainPolicy, {}},
-      {"healthy", RepAdmin, {}},
-      {"healthy", GpoDomainControllerPolicy, {}},
+  const std::tuple<const char*, int, std::set<int>> cases[] = {
       {"sysvol_missing", NetShare, {1}},
       // NETLOGON is still shared, and its path names SYSVOL: the share is missing all the same.
       {"sysvol_share_gone", NetShare, {1}},
@@ -128,22 +105,27 @@ TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
       // Verdicts wrapped at the console width: KnowsOfRoleHolders and FsmoCheck failed.
       {"wrapped_verdicts", DcDiag, {18, 72}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scenario) + " kind " + std::to_string(c.kind));
-    status = ConditionSlots();
-    errorCodes = ConditionSlots();
-    tools.UseScenario(c.scenario);
-    EXPECT_EQ(Run(c.kind), 1);
-    EXPECT_EQ(SlotsHolding(status, "1"), c.flagged);
-    EXPECT_EQ(SlotsHolding(status, "0").size() + c.flagged.size(), 200u);
+  for (const auto& [scenario, kind, flagged] : cases) {
+    SCOPED_TRACE(std::string(scenario) + " kind " + std::to_string(kind));
+    status = errorCodes = ConditionSlots();
+    tools.UseScenario(scenario);
+    EXPECT_EQ(Run(kind), 1);
+    EXPECT_EQ(SlotsHolding(status, "1"), flagged);
+    EXPECT_EQ(SlotsHolding(status, "0").size() + flagged.size(), 200u);
     EXPECT_EQ(SlotsHolding(errorCodes, "0").size(), 200u);
-    EXPECT_THAT(ErrorLines(), IsEmpty());
+    EXPECT_EQ(Lines(false), std::vector<LoggedLine>{});
   }
 }
 
-// Every phrase looked for gets an entry, found (1) or not (0), in table order.
+// A healthy controller flags nothing, and every phrase looked for gets an
+// entry, found (1) or not (0), in table order.
 TEST_F(Dispatcher, HealthyControllerLogsEveryPhraseItLookedFor) {
-  for (int kind = NetShare; kind <= GpoDomainControllerPolicy; ++kind) EXPECT_EQ(Run(kind), 1);
+  for (int kind = NetShare; kind <= GpoDomainControllerPolicy; ++kind) {
+    EXPECT_EQ(Run(kind), 1);
+    EXPECT_EQ(Lines(false), std::vector<LoggedLine>{});
+  }
+  EXPECT_EQ(SlotsHolding(status, "0").size(), 200u);
+  EXPECT_EQ(SlotsHolding(errorCodes, "0").size(), 200u);
   std::vector<std::string> expected = {"", "net\t1", "net\t1"};
   expected.insert(expected.end(), 13, "dcdiag.exe\t0");
   expected.insert(expected.end(), 12, "netdiag.exe\t0");
@@ -167,32 +149,29 @@ TEST_F(Dispatcher, HealthyControllerLogsEveryPhraseItLookedFor) {
 TEST_F(Dispatcher, FailureLinesNameTheConditionTheyFlag) {
   tools.UseScenario("sysvol_share_gone");
   EXPECT_EQ(Run(NetShare), 1);
-  EXPECT_THAT(
-      InfoLines(),
-      ElementsAre("[Netlogon] value found in the Command net with Parameters  share", kWebPost,
-                  "[Sysvol] value not found in the Command net with Parameters  share Condition ID = 1001 "
-                  "Function ID=1001",
-                  "[Sysvol] value not found in the Command net with Parameters  share"));
+  const char* sysvol = "[Sysvol] value not found in the Command net with Parameters  share";
+  EXPECT_THAT(InfoLines(),
+              ElementsAre("[Netlogon] value found in the Command net with Parameters  share",
+                          "<----------------------Need to send a WebPost-------------------->",
+                          std::string(sysvol) + " Condition ID = 1001 Function ID=1001", sysvol));
 
   tools.UseScenario("services_stopped");
   EXPECT_EQ(Run(DcDiag), 1);
-  EXPECT_THAT(InfoLines(),
-              Contains("[NtFrs service is stopped] value found in the Command dcdiag.exe with Parameters  "
-                       "Condition ID = 1035 Function ID=1035 Status =1"));
-  EXPECT_THAT(InfoLines(), Contains("[NtFrs service is stopped] Subkeyword found in the File " +
-                                    ctx.ToolOutputPath + " "));
-  EXPECT_THAT(InfoLines(),
-              Contains("[Dnscache service is stopped] Subkeyword not found in the command dcdiag.exe"));
+  for (const std::string& line : std::vector<std::string>{
+           "[NtFrs service is stopped] value found in the Command dcdiag.exe with Parameters  Condition ID = "
+           "1035 Function ID=1035 Status =1",
+           "[NtFrs service is stopped] Subkeyword found in the File " + ctx.ToolOutputPath + " ",
+           "[Dnscache service is stopped] Subkeyword not found in the command dcdiag.exe"})
+    EXPECT_THAT(InfoLines(), Contains(line));
 
   tools.UseScenario("netdiag_failures");
   EXPECT_EQ(Run(NetDiag), 1);
-  EXPECT_THAT(
-      InfoLines(),
-      Contains("[LDAP test. . . . . . . . . . . . . : Failed] value found in the Command "
-               "netdiag.exe with Parameters  Condition ID = 1104 Function ID=1104 Status =unknown error"));
-  EXPECT_THAT(InfoLines(),
-              Contains("[Bindings test. . . . . . . . . . . : Failed] value found in the Command "
-                       "netdiag.exe with Parameters  Condition ID = 1107 Function ID=1107 Status =1"));
+  for (const char* line :
+       {"[LDAP test. . . . . . . . . . . . . : Failed] value found in the Command "
+        "netdiag.exe with Parameters  Condition ID = 1104 Function ID=1104 Status =unknown error",
+        "[Bindings test. . . . . . . . . . . : Failed] value found in the Command "
+        "netdiag.exe with Parameters  Condition ID = 1107 Function ID=1107 Status =1"})
+    EXPECT_THAT(InfoLines(), Contains(line));
   EXPECT_THAT(DailyEntries(), Contains("dcdiag.exe\tNtFrs service is stopped\t1"));
 }
 
@@ -204,14 +183,14 @@ TEST_F(Dispatcher, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions
   EXPECT_EQ(Run(NetDiag), 0);
   EXPECT_EQ(SlotsHolding(errorCodes, "2"), SlotRanges({{80, 107}, {125, 131}, {134, 134}}));
   const std::string detail = "ExecuteEXE failed with error code 2 command is netdiag.exe";
-  EXPECT_THAT(ErrorLines(), ElementsAre(LoggedLine{"CmdExecute", "ERROR", "ExecuteEXE  Failed", detail, ""}));
+  EXPECT_THAT(Lines(false), ElementsAre(LoggedLine{"CmdExecute", "ERROR", "ExecuteEXE  Failed", detail, ""}));
   EXPECT_THAT(DailyEntries(), ElementsAre("", "netdiag.exe\t" + detail + "\t0"));
 
   tools.UseScenario("services_stopped");
   tools.searchesLeft = 0;
   EXPECT_EQ(Run(DcDiag), 0);
   EXPECT_EQ(SlotsHolding(errorCodes, "5"), SlotRanges({{3, 79}, {109, 124}}));
-  EXPECT_THAT(ErrorLines(),
+  EXPECT_THAT(Lines(false),
               ElementsAre(LoggedLine{
                   "CmdExecute", "ERROR", "ParseFromFile Failed",
                   "ParseFromFile failed with error code 5 File name is " + ctx.ToolOutputPath, ""}));
@@ -230,7 +209,7 @@ TEST_F(Dispatcher, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions
 // reads single-byte text only; a count found is a verdict without the
 // partners' header; an unreadable count leaves its error code.
 TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
-  tools.printed["dcdiag"] = Utf16(testing::ReadSourceFile("sandbox/scenarios/wrapped_verdicts/dcdiag.txt"));
+  tools.printed["dcdiag"] = Utf16(ReadSourceFile("sandbox/scenarios/wrapped_verdicts/dcdiag.txt"));
   EXPECT_EQ(Run(DcDiag), 1);
   EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{18, 72}));
 
@@ -238,20 +217,18 @@ TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
   EXPECT_EQ(Run(RepAdmin), 1);
   EXPECT_TRUE(status.IsFlagged(108));
 
-  tools.printed["repadmin"] =
-      Utf16(testing::ReadSourceFile("sandbox/scenarios/replication_failures/repadmin.txt"));
+  tools.printed["repadmin"] = Utf16(ReadSourceFile("sandbox/scenarios/replication_failures/repadmin.txt"));
   for (int run = 0; run < 2; ++run) EXPECT_EQ(Run(RepAdmin), 0);
   EXPECT_EQ(SlotsHolding(errorCodes, "13"), std::set<int>{108});
   EXPECT_TRUE(status.IsFlagged(108));  // as it was
-  EXPECT_THAT(
-      ErrorLines(),
-      ElementsAre(LoggedLine{"CmdExecute", "ERROR", "Report not recognised",
-                             "repadmin report not recognised (Errorcode=13): no verdict "
-                             "lines in " +
-                                 ctx.ToolOutputPath + "; a language other than English or a cut-off report",
-                             ""}));
-  EXPECT_THAT(ctx.statuses, ElementsAre("repadmin report not recognised (Errorcode=13)"));  // once a run
-  EXPECT_THAT(DailyEntries(), Contains("repadmin\trepadmin report not recognised (Errorcode=13)\t0"));
+  const std::string notRecognised = "repadmin report not recognised (Errorcode=13)";
+  EXPECT_THAT(Lines(false),
+              ElementsAre(LoggedLine{"CmdExecute", "ERROR", "Report not recognised",
+                                     notRecognised + ": no verdict lines in " + ctx.ToolOutputPath +
+                                         "; a language other than English or a cut-off report",
+                                     ""}));
+  EXPECT_THAT(ctx.statuses, ElementsAre(notRecognised));  // once a run
+  EXPECT_THAT(DailyEntries(), Contains("repadmin\t" + notRecognised + "\t0"));
 
   // A report that cannot be opened: the count's error code, slot 108 "0".
   tools.silent.insert("repadmin");

@@ -3,11 +3,11 @@
 // report leaves out.
 #include "tools/quick_check.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "support/fake_run_context.h"
 #include "support/replayed_tools.h"
@@ -16,11 +16,8 @@ namespace velkor {
 namespace {
 
 TEST(QuickCheck, SubmitsTheOutcomeOfEachRecordedScenario) {
-  const struct {
-    const char* scenario;
-    const char* failingTool;
-    const char* submitted;  // "FunctionID=Status/ErrorCode" in the order submitted
-  } cases[] = {
+  // Scenario, a tool that cannot be started, "FunctionID=Status/ErrorCode" in the order submitted.
+  const std::tuple<std::string, std::string, std::string> cases[] = {
       {"healthy", "", "1001=0/0 3001=1/0 1003=0/0 3003=1/0"},
       // NETLOGON shared without SYSVOL; the identity phrase: its detail under function ID 0.
       {"connectivity_identity", "", "1001=1/0 3001=0/0 3003=0/0 0=1/0 1003=0/0"},
@@ -33,30 +30,29 @@ TEST(QuickCheck, SubmitsTheOutcomeOfEachRecordedScenario) {
       // A tool that cannot run submits nothing, and its error goes with no other tool's results.
       {"connectivity_identity", "net", "3003=0/0 0=1/0 1003=0/0"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.scenario) + " " + c.failingTool);
-    testing::FakeRunContext ctx;
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / "velkor_quick_check";
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "velkor_quick_check";
+  for (const auto& [scenario, failingTool, expected] : cases) {
+    SCOPED_TRACE(scenario + " " + failingTool);
     std::filesystem::remove_all(root);
+    testing::FakeRunContext ctx;
     ctx.InstallationPath = root.string() + "/";
-    testing::ReplayedTools tools(ctx, c.scenario);
-    if (*c.failingTool != '\0') tools.failing[c.failingTool] = "223";
+    testing::ReplayedTools tools(ctx, scenario);
+    if (!failingTool.empty()) tools.failing[failingTool] = "223";
     std::string submitted;
-    const SubmitResult submit = [&](const std::string& id, const std::string& status,
-                                    const std::string& code) {
-      submitted += (submitted.empty() ? "" : " ") + id + "=" + status + "/" + code;
-    };
     std::set<int> reported;
-    CheckDatabaseQuickly(ctx, tools, submit, 2, reported);
-    EXPECT_EQ(submitted, c.submitted);
-    EXPECT_TRUE(ctx.ToolOutputPath.ends_with("VelkorTemp_DcDiag_testConnectivity2.txt"))
-        << ctx.ToolOutputPath;
-    const bool unrecognised = std::string(c.scenario) == "localized";
-    EXPECT_EQ(ctx.statuses, unrecognised
+    CheckDatabaseQuickly(
+        ctx, tools,
+        [&](const std::string& id, const std::string& status, const std::string& code) {
+          submitted += (submitted.empty() ? "" : " ") + id + "=" + status + "/" + code;
+        },
+        2, reported);
+    EXPECT_EQ(submitted, expected);
+    EXPECT_TRUE(ctx.ToolOutputPath.ends_with("VelkorTemp_DcDiag_testConnectivity2.txt"));
+    EXPECT_EQ(ctx.statuses, scenario == "localized"
                                 ? std::vector<std::string>{"DcDiag.exe report not recognised (Errorcode=13)"}
                                 : std::vector<std::string>{});
-    std::filesystem::remove_all(root);
   }
+  std::filesystem::remove_all(root);
 }
 
 TEST(QuickCheck, RotationRunsOneToThreeAndStartsAgainOutsideZeroToTwo) {

@@ -18,10 +18,8 @@ TEST(ToolStart, BareToolsComeFromTheNativeSystemFolderUnderWow64) {
                          [&](const std::string& f) { return files.contains(f); }};
   ToolSearch native = wow64;
   native.wow64 = false;
-  const struct {
-    const char* command;
-    const char* underWow64;
-  } cases[] = {
+  const std::pair<std::string, std::string> cases[] = {
+      // a command and what starts under WoW64
       {"repadmin", "S:\\repadmin.exe"},
       {"dcdiag.exe", "S:\\dcdiag.exe"},
       {"net", "net"},                  // beside Velkor.exe
@@ -32,9 +30,9 @@ TEST(ToolStart, BareToolsComeFromTheNativeSystemFolderUnderWow64) {
       {"T\\repadmin", "T\\repadmin"},
       {"", ""},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(NativeToolCommand(c.command, wow64), c.underWow64) << c.command;
-    EXPECT_EQ(NativeToolCommand(c.command, native), c.command) << c.command;
+  for (const auto& [command, underWow64] : cases) {
+    EXPECT_EQ(NativeToolCommand(command, wow64), underWow64) << command;
+    EXPECT_EQ(NativeToolCommand(command, native), command) << command;
   }
 }
 
