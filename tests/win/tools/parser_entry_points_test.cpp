@@ -124,8 +124,7 @@ TEST_F(ToolCalls, AttemptsTheBareToolThenItsStandardThenItsConfiguredFolder) {
         "ExecuteExe|ERROR|lpNexExecute  Failed|lpNexExecute failed with error code 2 File name is " +
             command + "|\n",
         "ExecuteExe|INFO|lpNexExecute  Success|lpNexExecute Success with error code before Command is "
-        "dcdiag.exe "
-        "Parameter  /v|\n",
+        "dcdiag.exe Parameter  /v|\n",
         ""};
     EXPECT_EQ(Logged(), logged[c.succeedOnCall > 1 ? 2 : c.succeedOnCall]);
     EXPECT_EQ(ctx.statuses,
@@ -159,7 +158,7 @@ TEST_F(ToolCalls, PdcRoleFromTheAgentsListElseFromNetDomsReport) {
     std::string lines;
   } cases[] = {
       {"dc02,Dc1", "PDC  dc1", 1, pdc + "PDC Role Find in ini file value and Hostname|DC02,DC1|DC1\n"},
-      {"DC10,MYDC1", "PDC  dc1", 0, pdc + "PDC Role value not found in ini file||\n"},
+      {"DC02,DC03", "PDC  dc1", 0, pdc + "PDC Role value not found in ini file||\n"},
       {"", nullptr, 0,
        netdom +
            "ERROR|lpNexExecute  Failed|lpNexExecute failed with error code 2 File name is Netdom query "
