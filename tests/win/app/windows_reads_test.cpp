@@ -1,0 +1,55 @@
+// What start-up asks of Windows and the runs of Velkor.exe cannot show: the
+// failure texts of the agent's registry values and the buffer's edge, and the
+// text of a system error.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/agent_settings.h"
+#include "app/win_run_context.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace velkor {
+namespace {
+
+// Velkor reads the 32-bit view into a 1024-byte buffer; 1024 bytes without a
+// terminating zero fill it exactly.
+TEST(AgentSettings, AgentValueOrTheFailureNamingKeyAndValue) {
+  const std::string agentKey = "SOFTWARE\\VelkorAgentSettingsTest", full(1024, 'x');
+  platform::RegKey key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, agentKey.c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, key.receive(), nullptr),
+            ERROR_SUCCESS);
+  for (const std::string& data : {full, full + "y"})
+    RegSetValueExA(key.get(), data.size() == 1024 ? "Full" : "TooLong", 0, REG_BINARY,
+                   reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+  const auto failure = [&](const char* call, const std::string& name, LONG code) {
+    return std::string(call) + (name.empty() ? "" : " sec = " + agentKey + " key = " + name) + " [" +
+           std::to_string(code) + "]::" + platform::SystemMessage(code);
+  };
+  const std::string cases[][3] = {
+      {agentKey + "\\Absent", "Full", "none|" + failure("RegOpenKeyEx", "", ERROR_FILE_NOT_FOUND)},
+      {agentKey, "Full", full + "|"},
+      {agentKey, "TooLong", "none|" + failure("RegQueryValueEx", "TooLong", ERROR_MORE_DATA)},
+  };
+  for (const auto& [path, name, expected] : cases) {
+    const AgentValue read = ReadAgentValue(path, name);
+    EXPECT_EQ(read.value.value_or("none") + "|" + read.failure, expected) << name;
+  }
+  key.reset();
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, agentKey.c_str(), KEY_WOW64_32KEY, 0);
+}
+
+TEST(WinRunContext, ErrorTextIsTheSystemTextOrTheDecimalCode) {
+  WinRunContext ctx;
+  ctx.FormatErrorText(2);
+  EXPECT_EQ(ctx.LastErrorText, *platform::SystemErrorText(2));
+  // A code the system has no text for never leaves an older, unrelated text behind.
+  ctx.FormatErrorText(0x2BCDEF01u);
+  EXPECT_EQ(ctx.LastErrorText, "734916353");
+}
+
+}  // namespace
+}  // namespace velkor
