@@ -33,22 +33,21 @@ std::string Record(const std::string& key, const std::string& functionId,
   return key + "\t2\t" + key + "0\tTest " + key + "\tDC01\t1\t" + functionId + "\t" + results;
 }
 
-std::string Lines(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
+std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
-  for (const auto& line : lines) text += line + end;
+  for (const auto& line : lines) text += line + "\r\n";
   return text;
 }
 
 // Records 1 to `count`, of function IDs 1001 on, with Status and ErrorCode by key.
-std::string Database(int count, const std::map<int, std::string>& results = {},
-                     const std::string& end = "\r\n") {
+std::string Database(int count, const std::map<int, std::string>& results = {}) {
   std::vector<std::string> lines{kHeader};
   for (int key = 1; key <= count; ++key) {
     const auto given = results.find(key);
     lines.push_back(Record(std::to_string(key), std::to_string(1000 + key),
                            given == results.end() ? "\t\t" : given->second + "\t" + kNow));
   }
-  return Lines(lines, end);
+  return Lines(lines);
 }
 
 TEST(DatabaseList, TsvFilesOfTheDatabasesFolderInNameOrderWhateverTheCase) {
@@ -67,7 +66,8 @@ TEST(DatabaseList, TsvFilesOfTheDatabasesFolderInNameOrderWhateverTheCase) {
 // written at close, in CR LF lines, with nothing left beside the database.
 TEST(DatabaseSession, UpdatesOfAPageAreWrittenAtClose) {
   MemoryFiles files;
-  files.files[kPath] = Database(25, {}, "\n");
+  files.files[kPath] = Database(25);
+  std::erase(files.files[kPath], '\r');
   files.files[kPath].insert(files.files[kPath].find('\n') + 1, "\n");
   DatabaseSession session(files);
   EXPECT_EQ(session.Open(kPath), 25u);
