@@ -14,7 +14,7 @@
 #include "core/time_stamp.h"
 #include "fuzz_support.h"
 #include "report/status_xml.h"
-#include "support/recording_run_context.h"
+#include "support/fake_run_context.h"
 
 namespace {
 

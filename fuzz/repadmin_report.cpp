@@ -8,7 +8,7 @@
 #include "classify/repadmin.h"
 #include "core/text.h"
 #include "fuzz_support.h"
-#include "support/recording_run_context.h"
+#include "support/fake_run_context.h"
 
 namespace {
 

@@ -22,11 +22,9 @@ namespace velkor::testing {
 
 class ReplayedTools : public ParserCalls {
  public:
-  explicit ReplayedTools(RunContext& ctx, std::string scenario = "healthy")
-      : ctx_(ctx), scenario_(std::move(scenario)) {}
+  explicit ReplayedTools(RunContext& ctx) : ctx_(ctx) {}
 
-  void UseScenario(const std::string& scenario) { scenario_ = scenario; }
-
+  std::string scenario = "healthy";
   // By tool name ("net", "dcdiag", ...): what a tool prints instead of its
   // recorded report, the error text of one that cannot be started, and the
   // tools that run but leave no report at all.
@@ -34,7 +32,6 @@ class ReplayedTools : public ParserCalls {
   std::set<std::string> silent;
   // Searches that succeed before every further one fails with "5".
   int searchesLeft = 1 << 30;
-  std::string host = "DC01";
 
   int Execute(const std::string& command, const std::string& parameters, int /*kind*/,
               std::string& errorText) override {
@@ -85,21 +82,21 @@ class ReplayedTools : public ParserCalls {
         key += '_';
     }
     if (key.ends_with('_')) key.pop_back();
-    for (std::string scenario = scenario_; !scenario.empty();) {
-      const std::string folder = "sandbox/scenarios/" + scenario + "/";
-      for (const std::string& name : {tool + "_" + key, tool}) {
-        if ((name == tool || !key.empty()) && std::filesystem::exists(SourcePath(folder + name + ".txt")))
-          return Printed(ReadSourceFile(folder + name + ".txt"));
+    for (std::string name = scenario; !name.empty();) {
+      const std::string folder = "sandbox/scenarios/" + name + "/";
+      for (const std::string& file : {tool + "_" + key, tool}) {
+        if ((file == tool || !key.empty()) && std::filesystem::exists(SourcePath(folder + file + ".txt")))
+          return Printed(ReadSourceFile(folder + file + ".txt"));
       }
       const std::string ini = ReadSourceFile(folder + "scenario.ini");
       const std::size_t base = ini.find("Base=");
-      scenario =
+      name =
           base == std::string::npos ? "" : ini.substr(base + 5, ini.find_first_of("\r\n", base) - base - 5);
     }
     return "";
   }
-  std::string Printed(std::string report) const {
-    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, host);
+  static std::string Printed(std::string report) {
+    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, "DC01");
     std::string out;
     for (const char c : report) {
       if (c == '\n' && !out.ends_with('\r')) out += '\r';
@@ -109,7 +106,6 @@ class ReplayedTools : public ParserCalls {
   }
 
   RunContext& ctx_;
-  std::string scenario_;
 };
 
 }  // namespace velkor::testing

@@ -36,7 +36,8 @@ TEST(QuickCheck, SubmitsTheOutcomeOfEachRecordedScenario) {
     std::filesystem::remove_all(root);
     testing::FakeRunContext ctx;
     ctx.InstallationPath = root.string() + "/";
-    testing::ReplayedTools tools(ctx, scenario);
+    testing::ReplayedTools tools(ctx);
+    tools.scenario = scenario;
     if (!failingTool.empty()) tools.failing[failingTool] = "223";
     std::string submitted;
     std::set<int> reported;
