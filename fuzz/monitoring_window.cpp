@@ -3,7 +3,6 @@
 // number of ten digits or more.
 #include "hostchecks/monitoring_window.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -21,22 +20,20 @@ namespace {
 using velkor::LocalTime;
 using velkor::fuzz::Expect;
 
-// The clock: up to seven numbers of the NOW value, each brought into its range.
+// The clock: up to seven numbers of the NOW value (year, month, day, hour,
+// minute, second, day of the week), each brought into its range.
 LocalTime ReadClock(std::string_view value) {
-  constexpr std::pair<int LocalTime::*, std::pair<int, int>> kFields[] = {
-      {&LocalTime::year, {1971, 129}}, {&LocalTime::month, {1, 12}},  {&LocalTime::day, {1, 28}},
-      {&LocalTime::hour, {0, 24}},     {&LocalTime::minute, {0, 60}}, {&LocalTime::second, {0, 60}},
-      {&LocalTime::dayOfWeek, {0, 7}}};
   LocalTime now{2014, 3, 5, 7, 21, 5, 2, 45};
-  const char* at = value.data();
-  const char* const end = at + value.size();
-  for (const auto& [member, range] : kFields) {
-    at = std::find_if(at, end, [](char c) { return c >= '0' && c <= '9'; });
+  int* const fields[] = {&now.year,   &now.month,  &now.day,      &now.hour,
+                         &now.minute, &now.second, &now.dayOfWeek};
+  constexpr int kFirst[] = {1971, 1, 1, 0, 0, 0, 0}, kCount[] = {129, 12, 28, 24, 60, 60, 7};
+  std::size_t field = 0;
+  for (const char *at = value.data(), *end = at + value.size(); at != end && field < 7;) {
     unsigned number = 0;
     const auto [next, error] = std::from_chars(at, end, number);
-    if (next == at) break;
-    at = next;
-    if (error == std::errc{}) now.*member = range.first + static_cast<int>(number % range.second);
+    if (error == std::errc{}) *fields[field] = kFirst[field] + static_cast<int>(number % kCount[field]);
+    field += next != at;
+    at = next == at ? at + 1 : next;
   }
   return now;
 }

@@ -1,11 +1,24 @@
-// What the end-to-end runs cannot easily reach: name digits, every stored
-// status, and the limits.
-#include "report/status_xml.h"
-
+// The report's texts where the end-to-end runs cannot easily reach: activity
+// line limits, status file name digits, every stored status, XML's characters.
 #include <gtest/gtest.h>
+
+#include "report/activity_line.h"
+#include "report/status_xml.h"
 
 namespace velkor {
 namespace {
+
+TEST(ActivityLine, InformationInAnyCaseIsInfoAndOtherTypesAreUpperCasedWithinTheirLimit) {
+  EXPECT_EQ(NormaliseEntryType("infoRMATION"), "INFO");
+  EXPECT_EQ(NormaliseEntryType("EXCEPTION"), "EXCEPTION");
+  EXPECT_EQ(NormaliseEntryType(std::string(150, 'x')), std::string(99, 'X'));
+}
+
+TEST(ActivityLine, OverlongLinesAreCutKeepingTheLineFeed) {
+  const std::string line = ComposeActivityLine("d", "t", "u", "m", "INFO", std::string(5000, 'a'), "", "");
+  EXPECT_EQ(line.size(), 3071u);
+  EXPECT_EQ(line.back(), '\n');
+}
 
 TEST(StatusXml, FileNameHasNoLeadingZeros) {
   EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
