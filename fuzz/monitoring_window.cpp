@@ -89,10 +89,7 @@ void CheckSection(std::map<std::string, std::string>& keys, const LocalTime& now
 }
 
 void CheckStamps(std::map<std::string, std::string>& keys, const LocalTime& now) {
-  const std::string stamp = velkor::FormatTimeStamp(now);
-  Expect(!(velkor::IsTwelveHoursElapsed(keys["LASTHRTIME"], stamp) && keys["LASTHRTIME"] == stamp),
-         "a time stamp lies twelve hours after itself");
-  Expect(velkor::ParseTimeStamp(stamp) != -1, "a written time stamp cannot be read");
+  Expect(velkor::ParseTimeStamp(velkor::FormatTimeStamp(now)) != -1, "a written time stamp cannot be read");
 
   const std::string& mntime = keys["MNTIME"];
   const auto date = velkor::ParseMnTimeDate(mntime);

@@ -39,21 +39,22 @@ TEST(HostRole, SupportToolsAreSearchedForOnlyBefore60) {
     bool inUninstall, productKey;
     int found;
     const char* searched;
-  } cases[] = {{"6.0", false, false, 1, ""},
-               {"5.2", true, false, 1, "u"},
-               {"5.2", false, true, 1, "up"},
-               {"5.2", false, false, 0, "up"}};
+  } cases[] = {// clang-format off
+      {"6.0", false, false, 1, ""}, {"5.2", true, false, 1, "u"},
+      {"5.2", false, true, 1, "up"}, {"5.2", false, false, 0, "up"}};
+  // clang-format on
   for (const auto& c : cases) {
     FakeRunContext ctx;
     std::string searched;
-    const auto search = [&](char what, bool found) {
-      return [&searched, what, found] {
-        searched += what;
-        return found;
-      };
+    const auto uninstall = [&] {
+      searched += 'u';
+      return c.inUninstall;
     };
-    EXPECT_EQ(DecideSupportTools(ctx, c.version, search('u', c.inUninstall), search('p', c.productKey)),
-              c.found);
+    const auto productKey = [&] {
+      searched += 'p';
+      return c.productKey;
+    };
+    EXPECT_EQ(DecideSupportTools(ctx, c.version, uninstall, productKey), c.found);
     EXPECT_EQ(searched, c.searched) << c.version << c.inUninstall << c.productKey;
   }
 }

@@ -2,6 +2,8 @@
 // line limits, status file name digits, every stored status, XML's characters.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "report/activity_line.h"
 #include "report/status_xml.h"
 
@@ -10,7 +12,6 @@ namespace {
 
 TEST(ActivityLine, InformationInAnyCaseIsInfoAndOtherTypesAreUpperCasedWithinTheirLimit) {
   EXPECT_EQ(NormaliseEntryType("infoRMATION"), "INFO");
-  EXPECT_EQ(NormaliseEntryType("EXCEPTION"), "EXCEPTION");
   EXPECT_EQ(NormaliseEntryType(std::string(150, 'x')), std::string(99, 'X'));
 }
 
@@ -20,26 +21,24 @@ TEST(ActivityLine, OverlongLinesAreCutKeepingTheLineFeed) {
   EXPECT_EQ(line.back(), '\n');
 }
 
-TEST(StatusXml, FileNameHasNoLeadingZeros) {
-  EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
-            "radedavivururaz_N_R_velkor_2015111234.txt");
+// The registration identifier is only text in the name, however it reads as a path or names a stream.
+TEST(StatusXml, FileNameHasNoLeadingZerosNorSeparators) {
+  EXPECT_EQ(StatusFileName("x/../..\\..\\e:s*?\"<>|\x01", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
+            "radedavivururaz_N_x_.._.._.._e_s________velkor_2015111234.txt");
   // 11 January and 1 November give the same digits.
   EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 0, 11, 1, 2, 3, 4}),
             StatusFileName("R", LocalTime{2015, 11, 0, 1, 1, 2, 3, 4}));
 }
 
 TEST(StatusXml, DescriptionDependsOnTheStoredStatus) {
-  struct Case {
-    const char *status, *desc, *edesc;
-  } cases[] = {
-      {"0", "No Errors Found", "<![CDATA[No Errors Found]]>"},
-      {"0", "", "<![CDATA[No Error found]]>"},
-      {"1", "anything", "<![CDATA[Success]]>"},
-      {"2", "", "<![CDATA[FuncID status error]]>"},
-      {"3", "x", ""},
-      {"", "x", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(EdescText(c.status, c.desc), c.edesc) << c.status << "/" << c.desc;
+  // clang-format off
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"0", "No Errors Found", "<![CDATA[No Errors Found]]>"}, {"0", "", "<![CDATA[No Error found]]>"},
+      {"1", "anything", "<![CDATA[Success]]>"}, {"2", "", "<![CDATA[FuncID status error]]>"},
+      {"3", "x", ""}, {"", "x", ""}};
+  // clang-format on
+  for (const auto& [status, desc, edesc] : cases)
+    EXPECT_EQ(EdescText(status, desc), edesc) << status << "/" << desc;
   EXPECT_EQ(EdescText("2", std::string(2000, 'e')).size(), std::string("<![CDATA[]]>").size() + 1011);
 }
 

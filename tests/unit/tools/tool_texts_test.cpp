@@ -22,18 +22,14 @@ TEST(ToolStart, BareToolsComeFromTheNativeSystemFolderUnderWow64) {
                          [&](const std::string& f) { return files.contains(f); }};
   ToolSearch native = wow64;
   native.wow64 = false;
+  // A command and what starts under WoW64: net lies beside Velkor.exe, gpotool in the working folder,
+  // where it is looked for, netdom nowhere (left to the usual search); "tool" is started as tool.exe.
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
-      // a command and what starts under WoW64
-      {"repadmin", "S:\\repadmin.exe"},
-      {"dcdiag.exe", "S:\\dcdiag.exe"},
-      {"net", "net"},                  // beside Velkor.exe
-      {"gpotool.exe", "gpotool.exe"},  // in the working folder, where it is looked for
-      {"netdom", "netdom"},            // nowhere: left to the usual search
-      {"tool", "tool"},                // a name without an extension is started as tool.exe
-      {"C:\\T\\repadmin", "C:\\T\\repadmin"},
-      {"T\\repadmin", "T\\repadmin"},
-      {"", ""},
-  };
+      {"repadmin", "S:\\repadmin.exe"}, {"dcdiag.exe", "S:\\dcdiag.exe"}, {"net", "net"},
+      {"gpotool.exe", "gpotool.exe"}, {"netdom", "netdom"}, {"tool", "tool"},
+      {"C:\\T\\repadmin", "C:\\T\\repadmin"}, {"T\\repadmin", "T\\repadmin"}, {"", ""}};
+  // clang-format on
   for (const auto& [command, underWow64] : cases) {
     EXPECT_EQ(NativeToolCommand(command, wow64), underWow64) << command;
     EXPECT_EQ(NativeToolCommand(command, native), command) << command;
@@ -58,12 +54,12 @@ TEST(RoleHolder, HostIsNamedOnlyAsAWholeName) {
 }
 
 TEST(RoleHolder, RoleLineHolderIsTheLastWordAfterABlank) {
+  // clang-format off
   const std::pair<std::string, std::string> cases[] = {
       {"PDC role                    DC1.corp.example.com   \t \r\n", "DC1.corp.example.com"},
       {"PDC- - - - - - - - - - - - - DC2.domain.tld\n", "DC2.domain.tld"},
-      {"PDC\tDC1.corp.example.com\t\n", "PDC\tDC1.corp.example.com"},
-      {"   \n", ""},
-  };
+      {"PDC\tDC1.corp.example.com\t\n", "PDC\tDC1.corp.example.com"}, {"   \n", ""}};
+  // clang-format on
   for (const auto& [line, holder] : cases) EXPECT_EQ(RoleLineHolder(line), holder) << line;
 }
 
