@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -74,13 +75,8 @@ class ReplayedTools : public ParserCalls {
   // is based on; the arguments' runs of other characters than letters,
   // digits, '-', '{' and '}' become one '_'.
   std::string Recorded(const std::string& tool, const std::string& parameters) const {
-    std::string key;
-    for (const char c : parameters) {
-      if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '{' || c == '}')
-        key += c;
-      else if (!key.empty() && key.back() != '_')
-        key += '_';
-    }
+    std::string key = std::regex_replace(parameters, std::regex("[^A-Za-z0-9{}-]+"), "_");
+    if (key.starts_with('_')) key.erase(0, 1);
     if (key.ends_with('_')) key.pop_back();
     for (std::string name = scenario; !name.empty();) {
       const std::string folder = "sandbox/scenarios/" + name + "/";

@@ -1,7 +1,5 @@
-// The time service check against the real service manager: the sandbox's
-// time service registered as W32Time for the test, started, and stopped and
-// removed again, so that the prefix is left without a W32Time service as it
-// was found.
+// The time service check against the real service manager: the sandbox's time
+// service registered as W32Time for the test, and removed again afterwards.
 #include "hostchecks/time_service.h"
 
 #include <gtest/gtest.h>

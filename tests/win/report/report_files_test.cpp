@@ -43,9 +43,8 @@ int AppendEachTime(const char* path, const char* text, int length, const char*, 
   return file && WriteFile(file.get(), text, static_cast<DWORD>(length), &written, nullptr) ? 1 : 0;
 }
 
-// A line that finds no file writes the field line first: also after the log
-// was moved away or removed in the middle of a run, and when the log's
-// folder did not exist yet as the log was made. Other lines never do.
+// A line that finds no file writes the field line first: after the log was
+// moved away or removed during the run, or its folder was missing at first.
 TEST_F(ReportFiles, ActivityLogFieldLineWhenALineFindsNoFile) {
   const std::string log = kFolder + "velkor.txt";
   const ActivityLog activity(AppendEachTime, log, "tester");
@@ -65,10 +64,8 @@ TEST_F(ReportFiles, ActivityLogFieldLineWhenALineFindsNoFile) {
 }
 
 // The daily result log lies in a folder per database, host and month (its
-// entries: the dispatcher's native tests). Over its limit the folder is
-// refused, and the file keeps its path (which an existing folder could take);
-// over its own the file is refused. Nothing is written anywhere, in
-// particular not into a cut path.
+// entries: the dispatcher's tests). A folder over its limit is refused, the file
+// keeping its path; a file over its own is refused. Nothing is written into a cut path.
 TEST_F(ReportFiles, DailyResultLogPerDatabaseHostAndMonthOrRefusedOverItsLimits) {
   const struct {
     std::size_t databaseName;  // its length

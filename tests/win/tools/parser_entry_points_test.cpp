@@ -1,6 +1,5 @@
 // The tools' calls through the parser library's entry points, with recording
-// stand-ins for them: the tool runner's attempts and its search's OLE arrays,
-// and the PDC role decided by the agent's list or by netdom's report.
+// stand-ins: the tool runner's attempts, its search, and the PDC role.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -20,9 +19,8 @@ namespace {
 
 using ::testing::ElementsAre;
 
-// What the stand-in for str_nexexecute saw, and how it answers: success on
-// call `succeedOnCall` (1-based; 0 never), leaving `report` as the output
-// file (none when empty), else the error text "2".
+// What the stand-in for str_nexexecute saw; it succeeds on call `succeedOnCall` (1-based; 0 never),
+// leaving `report` as the output file (none when empty), else fails with "2".
 struct Recorder {
   std::vector<std::string> commands, arguments;
   int succeedOnCall = 0;
@@ -79,11 +77,10 @@ class ToolCalls : public ::testing::Test {
   std::string errorText;
 };
 
-// A tool with a standard folder is tried bare, then in the short form of that
-// folder (none here for the Resource Kit: an empty form), then in the folder
-// the agent's settings name, until an attempt succeeds. Only a first
-// attempt's success, with the caller's error text as it came, and the last
-// failure are logged; the failure is the run's status.
+// A tool is tried bare, then in the short form of its standard folder (the
+// Resource Kit's has none here), then in the folder the agent's settings name,
+// until an attempt succeeds. Only a first attempt's success (with the caller's
+// error text as it came) and the last failure are logged; the failure is the run's status.
 TEST_F(ToolCalls, AttemptsTheBareToolThenItsStandardThenItsConfiguredFolder) {
   std::filesystem::create_directories(supportTools);
   const std::string support = platform::ShortPathName(supportTools + "\\");
@@ -139,9 +136,8 @@ TEST_F(ToolCalls, SearchHandsPhrasesAndHitsAsOleArraysAndReportsItsFailure) {
   EXPECT_THAT(ctx.statuses, ElementsAre("lpNexParseFile failed with errorcode=2"));
 }
 
-// The agent's list of role holders decides alone when it has a value: netdom
-// is not run, although its report would name this host. Without one, a
-// netdom that fails or leaves no report leaves the role unheld.
+// The agent's list of role holders decides alone when it has a value; without
+// one, a netdom that fails or leaves no report leaves the role unheld.
 TEST_F(ToolCalls, PdcRoleFromTheAgentsListElseFromNetDomsReport) {
   const std::string pdc = "CheckForPDCRole|INFO|", netdom = "ExecuteNetDomEXE|";
   const struct {
