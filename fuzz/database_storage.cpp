@@ -1,6 +1,4 @@
-// The database component's storage over any database file (fuzz/README.md):
-// refused, failed or unclosed work leaves the file as it was; what is written
-// reads back with its own fields and the results stored.
+// The database component's storage over any database file: see fuzz/README.md.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,5 @@
-// The monitoring window and the time stamps over an INI section of any values
-// (fuzz/README.md), read as the C library reads them where it can safely: no
-// number of ten digits or more.
+// The monitoring window and the time stamps over an INI section of any values,
+// read as the C library reads them where no number has ten digits or more.
 #include "hostchecks/monitoring_window.h"
 
 #include <charconv>

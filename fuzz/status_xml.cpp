@@ -41,9 +41,9 @@ std::vector<Element> ReadXml(const std::string& document) {
     auto& s = *static_cast<State*>(data);
     if (!s.open.empty()) s.elements[s.open.back()].text.append(text, static_cast<std::size_t>(length));
   });
-  if (XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) != XML_STATUS_OK)
-    velkor::fuzz::Fail(std::string("the status file is not well-formed XML: ") +
-                       XML_ErrorString(XML_GetErrorCode(parser.get())));
+  Expect(
+      XML_Parse(parser.get(), document.data(), static_cast<int>(document.size()), XML_TRUE) == XML_STATUS_OK,
+      "the status file is not well-formed XML");
   return state.elements;
 }
 

@@ -1,6 +1,5 @@
-// A RunContext that records every activity line, status report and cleanup,
-// and reads a clock its user sets. Free of the test framework, so the fuzz
-// targets use it too.
+// A RunContext that records its lines, status reports and cleanups and reads
+// a clock its user sets; free of the test framework, for the fuzz targets too.
 #pragma once
 
 #include <cstdint>

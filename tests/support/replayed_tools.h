@@ -1,7 +1,5 @@
-// The parser library behind the evaluation's seam, natively: a tool prints
-// the recorded report of a sandbox scenario (chosen as the sandbox's fake
-// tool chooses it, "@HOST@" replaced, CR LF line ends) into ToolOutputPath,
-// and reports are searched with the plain reference search.
+// The parser library natively: a tool prints a sandbox scenario's report as the
+// fake tool does ("@HOST@" replaced, CR LF), searched with the reference search.
 #pragma once
 
 #include <cctype>

@@ -78,14 +78,13 @@ TEST(SubKeyWords, EveryFunctionIdRowButTheConcreteReportLinesIsReachedThroughThe
 
 // Compared whole and exactly, "*" literally.
 TEST(SubKeyWordFunctionId, SpellingsThatDifferByABlankOrADotStayApart) {
+  // clang-format off
   const std::pair<const char*, int> cases[] = {
-      {"Cannot find DC in domain * ", 1130},
-      {"Cannot find DC in domain *", 0},
-      {"All adapters are autoconfigured", 1083},
-      {"All adapters are autoconfigured.", 0},
+      {"Cannot find DC in domain * ", 1130}, {"Cannot find DC in domain *", 0},
+      {"All adapters are autoconfigured", 1083}, {"All adapters are autoconfigured.", 0},
       {"An Warning Event occurred EventID: 0x800004A4", 1138},
-      {"An Warning Event occurred.EventID: 0x800004D0", 1139},
-  };
+      {"An Warning Event occurred.EventID: 0x800004D0", 1139}};
+  // clang-format on
   for (const auto& [phrase, id] : cases) EXPECT_EQ(GetSubKeyWordFunctionID(phrase), id) << phrase;
 }
 

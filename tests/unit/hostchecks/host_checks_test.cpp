@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "hostchecks/host_role.h"
 #include "hostchecks/monitoring_window.h"
@@ -14,7 +13,6 @@ namespace velkor {
 namespace {
 
 using testing::FakeRunContext;
-using testing::LoggedLine;
 
 // Compared exactly; the 6 series from 6.1 to 6.3 is recorded as "6.0".
 TEST(OSVersion, OnlyExactSupportedVersionsPass) {
@@ -86,9 +84,9 @@ TEST(MonitoringWindow, FirstFailingKeyIsLogged) {
     ctx.clock = LocalTime{2014, 3, c.dayOfWeek, 5, c.hour, c.minute, c.second, 0};
     EXPECT_EQ(SectionAllowsMonitoring(ctx, c.section), c.failing.empty())
         << c.section.daysToMonitor << ' ' << c.hour << ':' << c.minute << ':' << c.second;
-    const LoggedLine line{"CheckPreConditions", "Info", c.failing + " is not matched in DeviceList.Ini", "",
-                          ""};
-    EXPECT_EQ(ctx.lines, std::vector<LoggedLine>(c.failing.empty() ? 0 : 1, line));
+    EXPECT_EQ(ctx.Logged(), c.failing.empty() ? ""
+                                              : "CheckPreConditions|Info|" + c.failing +
+                                                    " is not matched in DeviceList.Ini||\n");
   }
 }
 

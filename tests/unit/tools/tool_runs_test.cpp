@@ -1,14 +1,12 @@
-// One tool run turned into failure conditions, natively: the tools replay the
-// sandbox's recorded reports and are searched with the plain reference
-// search behind the evaluation's seam.
-#include "tools/dispatcher.h"
-
+// Tool runs turned into failure conditions (one tool of the full run) and
+// results (the quick run), natively: the tools replay the sandbox's recorded
+// reports and are searched with the plain reference search behind the seam.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -18,11 +16,12 @@
 #include "support/fake_run_context.h"
 #include "support/replayed_tools.h"
 #include "support/slot_sets.h"
+#include "tools/dispatcher.h"
+#include "tools/quick_check.h"
 
 namespace velkor {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::LoggedLine;
@@ -30,7 +29,7 @@ using testing::SlotRanges;
 using testing::SlotsHolding;
 using testing::Utf16;
 
-class Dispatcher : public ::testing::Test {
+class ToolRuns : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::remove_all(root_);
@@ -54,21 +53,14 @@ class Dispatcher : public ::testing::Test {
       text.replace(at, ctx.ToolOutputPath.size(), "<report>");
     return text;
   }
-  // The daily result log's entries without their time stamps, "" for the header.
-  std::vector<std::string> DailyEntries() const {
+  std::string DailyLog() const {
     std::ifstream log(setting.dailyResultLog, std::ios::binary);
-    std::vector<std::string> entries;
-    for (std::string line; std::getline(log, line);) {
-      EXPECT_TRUE(line.ends_with('\r'));
-      line.pop_back();
-      entries.push_back(line.starts_with("#Fields:") ? "" : line.substr(line.find('\t') + 1));
-    }
-    return entries;
+    return {std::istreambuf_iterator<char>(log), {}};
   }
 
   const std::filesystem::path root_ =
       std::filesystem::temp_directory_path() /
-      ("velkor_dispatch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+      ("velkor_tool_runs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   testing::FakeRunContext ctx;
   testing::ReplayedTools tools{ctx};
   std::set<int> unrecognised;
@@ -81,12 +73,11 @@ class Dispatcher : public ::testing::Test {
 // ID of its own that one, one without the function ID current at that moment,
 // a keyword without a known detail its own with "Status =unknown error", the
 // bindings line without any detail list its own.
-TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
+TEST_F(ToolRuns, EachReportFlagsItsFailureConditions) {
   const std::string net = "] value not found in the Command net with Parameters  share",
                     found = "] value found in the Command ";
   // clang-format off
   const std::tuple<const char*, int, std::set<int>, std::vector<std::string>> cases[] = {
-      {"sysvol_missing", NetShare, {1}, {}},
       // NETLOGON is still shared, and its path names SYSVOL: the share is missing all the same.
       {"sysvol_share_gone", NetShare, {1}, {"[Netlogon" + found + "net with Parameters  share\n"
        "<----------------------Need to send a WebPost-------------------->\n"
@@ -98,8 +89,8 @@ TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
       {"dns_failures", DcDiag, {3}, {}},
       {"dns_failures", NetDiag, {89, 91, 92}, {}},
       {"services_stopped", DcDiag, {35, 49},
-       {"[NtFrs service is stopped" + found + "dcdiag.exe with Parameters  Condition ID = 1035 Function ID=1035 "
-        "Status =1\n[NtFrs service is stopped] Subkeyword found in the File <report> \n",
+       {"[NtFrs service is stopped" + found + "dcdiag.exe with Parameters  Condition ID = 1035 Function "
+        "ID=1035 Status =1\n[NtFrs service is stopped] Subkeyword found in the File <report> \n",
         "[Dnscache service is stopped] Subkeyword not found in the command dcdiag.exe\n"}},
       // "A recent replication attempt failed:" and its detail have no function ID and fall
       // under Connectivity's; kccevent's detail has its own.
@@ -131,26 +122,28 @@ TEST_F(Dispatcher, EachReportFlagsItsFailureConditions) {
     for (const std::string& line : lines) EXPECT_THAT(Logged(true), HasSubstr(line));
   }
   // Every phrase looked for has its entry, found (1) or not (0), below the field line.
-  const std::vector<std::string> entries = DailyEntries();
-  EXPECT_EQ(std::count(entries.begin(), entries.end(), ""), 1);
-  EXPECT_EQ(entries.front(), "");
+  const std::string log = DailyLog();
+  EXPECT_EQ(log.find("#Fields:"), 0u);
+  EXPECT_EQ(log.find("#Fields:", 1), std::string::npos);
   for (const char* entry :
        {"net\tNetlogon\t1", "net\tSysvol\t0", "dcdiag.exe\tfailed test Connectivity\t0",
         "dcdiag.exe\tNtFrs service is stopped\t1", "repadmin\t>10 Consectutive Failures\t0",
         "netdiag.exe\tDNS test . . . . . . . . . . . . . : Failed\t0", "gpotool.exe\tPolicy OK\t1"})
-    EXPECT_THAT(entries, Contains(entry));
+    EXPECT_THAT(log, HasSubstr("\t" + std::string(entry) + "\r\n"));
 }
 
 // A tool that cannot run, a report that cannot be searched, a detail search
 // that fails: the tool's error text in its conditions' error codes, nothing
 // flagged (a failed detail search costs only its keyword).
-TEST_F(Dispatcher, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions) {
+TEST_F(ToolRuns, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions) {
   tools.failing["netdiag"] = "2";
   EXPECT_EQ(Run(NetDiag), 0);
   EXPECT_EQ(SlotsHolding(errorCodes, "2"), SlotRanges({{80, 107}, {125, 131}, {134, 134}}));
   const std::string detail = "ExecuteEXE failed with error code 2 command is netdiag.exe";
   EXPECT_EQ(Logged(false), "ERROR|ExecuteEXE  Failed|" + detail + "\n");
-  EXPECT_THAT(DailyEntries(), ElementsAre("", "netdiag.exe\t" + detail + "\t0"));
+  EXPECT_EQ(DailyLog(),
+            "#Fields:\tDATE TIME\tFunction Name\tKEYWORD\tSTATUS\r\n2014-03-07 21:05:02\tnetdiag.exe\t" +
+                detail + "\t0\r\n");
 
   tools.scenario = "services_stopped";
   tools.searchesLeft = 0;
@@ -172,7 +165,7 @@ TEST_F(Dispatcher, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions
 // search, which reads UTF-16LE, repadmin's by the replication count, which
 // reads single-byte text only; a count found is a verdict without the
 // partners' header; an unreadable count leaves its error code.
-TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
+TEST_F(ToolRuns, ReportsAreRecognisedByTheReaderThatJudgesThem) {
   tools.printed["dcdiag"] = Utf16(testing::ReadSourceFile("sandbox/scenarios/wrapped_verdicts/dcdiag.txt"));
   EXPECT_EQ(Run(DcDiag), 1);
   EXPECT_EQ(SlotsHolding(status, "1"), (std::set<int>{18, 72}));
@@ -191,7 +184,7 @@ TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
             "ERROR|Report not recognised|" + notRecognised +
                 ": no verdict lines in <report>; a language other than English or a cut-off report\n");
   EXPECT_THAT(ctx.statuses, ElementsAre(notRecognised));  // once a run
-  EXPECT_THAT(DailyEntries(), Contains("repadmin\t" + notRecognised + "\t0"));
+  EXPECT_THAT(DailyLog(), HasSubstr("\trepadmin\t" + notRecognised + "\t0\r\n"));
 
   // A report that cannot be opened: the count's error code, slot 108 "0".
   tools.silent.insert("repadmin");
@@ -200,6 +193,47 @@ TEST_F(Dispatcher, ReportsAreRecognisedByTheReaderThatJudgesThem) {
   EXPECT_EQ(Run(RepAdmin), 1);
   EXPECT_TRUE(status.Holds(108, "0"));
   EXPECT_EQ(SlotsHolding(errorCodes, "2"), std::set<int>{108});
+}
+
+// The quick run of one database: what it submits for each recorded connectivity
+// scenario, and what a tool that cannot run or an unrecognised report leaves out.
+TEST_F(ToolRuns, QuickCheckSubmitsTheOutcomeOfEachRecordedScenario) {
+  // Scenario, a tool that cannot be started, "FunctionID=Status/ErrorCode" in the order submitted.
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"healthy", "", "1001=0/0 3001=1/0 1003=0/0 3003=1/0"},
+      // Neither share; the test failed without the detail phrase.
+      {"connectivity_unresolved", "", "1001=1/0 3001=0/0 3003=0/0 0=0/0 1003=1/0"},
+      // The verdict wrapped at the console width.
+      {"wrapped_verdicts", "", "1001=0/0 3001=1/0 3003=0/0 0=0/0 1003=1/0"},
+      // The German connectivity test is not recognised: nothing for it.
+      {"localized", "", "1001=0/0 3001=1/0"},
+      // A tool that cannot run (net) submits nothing, and its error goes with no other tool's
+      // results; the identity phrase: its detail under function ID 0.
+      {"connectivity_identity", "net", "3003=0/0 0=1/0 1003=0/0"},
+  };
+  for (const auto& [scenario, failingTool, expected] : cases) {
+    SCOPED_TRACE(scenario + " " + failingTool);
+    tools.scenario = scenario;
+    tools.failing = {{failingTool, "223"}};
+    ctx.statuses.clear();
+    std::string submitted;
+    unrecognised.clear();
+    CheckDatabaseQuickly(
+        ctx, tools,
+        [&](const std::string& id, const std::string& result, const std::string& code) {
+          submitted += (submitted.empty() ? "" : " ") + id + "=" + result + "/" + code;
+        },
+        2, unrecognised);
+    EXPECT_EQ(submitted, expected);
+    EXPECT_EQ(ctx.statuses, scenario == "localized"
+                                ? std::vector<std::string>{"DcDiag.exe report not recognised (Errorcode=13)"}
+                                : std::vector<std::string>{});
+  }
+}
+
+TEST(QuickCheck, RotationRunsOneToThreeAndStartsAgainOutsideZeroToTwo) {
+  for (const auto& [stored, next] : {std::pair{0, 1}, {1, 2}, {2, 3}, {3, 1}, {5, 1}, {-1, 1}})
+    EXPECT_EQ(NextRotation(stored), next) << stored;
 }
 
 }  // namespace
