@@ -3,7 +3,6 @@
 #include "tools/role_holder.h"
 
 #include <algorithm>
-#include <string>
 #include <vector>
 
 #include "core/text.h"

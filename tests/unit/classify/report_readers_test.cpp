@@ -1,6 +1,6 @@
-// The edges of the readers of tools' reports; the fuzz targets repadmin_report,
-// share_listing and wrapped_verdicts check each against a plain model on any
-// report (the verdicts also fed in any pieces).
+// The edges of the readers of tools' reports; the fuzz targets repadmin_report
+// and share_listing check each against a plain model on any report, and
+// wrapped_verdicts checks the joining of dcdiag's verdicts alone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,7 +10,6 @@
 
 #include "classify/repadmin.h"
 #include "classify/share_listing.h"
-#include "classify/wrapped_verdicts.h"
 #include "support/fake_run_context.h"
 #include "support/source_files.h"
 
@@ -31,9 +30,8 @@ std::string Summary(int failures) {
   return "******* " + std::to_string(failures) + " CONSECUTIVE FAILURES since 2016-11-10 09:13:49\n";
 }
 
-// Lines 1, 4, 7 ... are read into the first of three buffers, 2, 5, 8 ... into
-// the second, 3, 6, 9 ... into the third; the first buffer holding the phrase
-// counts. A line longer than 2047 characters is read in pieces, each a line.
+// Line i is read into buffer i mod 3, and the first buffer holding the phrase
+// counts; a line longer than 2047 characters is read in pieces, each a line.
 TEST(RepadminFile, OnlyTheLastThreeLinesCountInBufferOrder) {
   testing::FakeRunContext ctx;
   const std::string longLine = Summary(30).substr(0, 40) + std::string(5000, 'y') + "\n";
@@ -105,26 +103,6 @@ TEST(ShareListing, AShareCountsOnlyWhereALineBeginsWithItsName) {
     EXPECT_FALSE(IsShareListedInFile(file.path, "Sysvol"));
   }
   EXPECT_FALSE(IsShareListedInFile("/velkor_no_such_folder/net.txt", "Netlogon"));
-}
-
-TEST(WrappedVerdicts, VerdictTakesTheTestNameFromTheNextLineThatHoldsOne) {
-  const std::pair<const char*, const char*> cases[] = {
-      // a report and its joined text, none: as it was
-      {"   .... DC1 failed test\r\n\r\n   FsmoCheck\r\nnext", "   .... DC1 failed test FsmoCheck\r\nnext"},
-      {"x passed test \t\r\n \t\r\n\r\n\tName  \r\n", "x passed test Name  \r\n"},
-      {"failed test\nfailed test\n\nX\n", "failed test failed test X\n"},  // joined twice
-      {"x failed test\r\n\r\n", nullptr},                                  // nothing follows: as it was
-      {"x failed tests\r\nName\r\n", nullptr},                             // no verdict
-      {"x failed\r\ntest Name\r\n", nullptr},
-      {"x failed test Name\r\nY\r\n", nullptr},
-      {"\xFF", nullptr},  // half a byte-order mark
-  };
-  for (const auto& [report, joined] : cases) {
-    SCOPED_TRACE(report);
-    const std::string expected = joined != nullptr ? joined : report;
-    EXPECT_EQ(JoinWrappedVerdicts(report), expected);
-    EXPECT_EQ(JoinWrappedVerdicts(Utf16(report)), Utf16(expected));
-  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Core: the handlers that end a run, and the readers of outside text (lines
-// of a file, the search path, time stamps).
+// of a file, the search path, time stamps, numbers).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "core/guard.h"
 #include "core/line_reader.h"
 #include "core/search_path.h"
+#include "core/text.h"
 #include "core/time_stamp.h"
 #include "support/fake_run_context.h"
 
@@ -119,8 +120,7 @@ TEST(LineReader, CrLfEndsALineAndCtrlZDoesNotEndTheFile) {
   EXPECT_EQ(Lines(std::string("a\0b\nc", 5), 100), (Lines_{"a", "c"}));
 }
 
-// The edges; the fuzz target search_path checks the filter against a pattern
-// of the folders given in full on any search path.
+// The edges; the fuzz target search_path checks the filter on any search path.
 TEST(SearchPath, KeepsOnlyFoldersGivenInFull) {
   const std::pair<const char*, const char*> cases[] = {
       {";;", ""},
@@ -147,6 +147,13 @@ TEST(TimeStamp, TwelveHoursElapseBetweenReadableStampsOnly) {
       {"garbage", "2014-03-07 21:00:00", true},               // an unreadable mark (-1) counts as elapsed
   };
   for (const auto& [last, now, elapsed] : cases) EXPECT_EQ(IsTwelveHoursElapsed(last, now), elapsed) << last;
+}
+
+// As atoi reads the run mode argument and INI numbers, without its undefined overflow.
+TEST(AtoiLike, ReadsTheLeadingNumberAndSaturates) {
+  EXPECT_EQ(AtoiLike("1abc"), 1);
+  EXPECT_EQ(AtoiLike(" 1"), 1);
+  EXPECT_EQ(AtoiLike("99999999999"), 2147483647);
 }
 
 }  // namespace

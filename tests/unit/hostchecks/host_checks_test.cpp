@@ -28,9 +28,8 @@ TEST(OSVersion, OnlyExactSupportedVersionsPass) {
   }
 }
 
-// Version 6.0 (as every version from 6.0 to 6.3 is recorded) has the support
-// tools built in; before it the installed programs are searched, then the
-// installer's product key.
+// Version 6.0 (as 6.0 to 6.3 are recorded) has the support tools built in; before
+// it the installed programs are searched, then the installer's product key.
 TEST(HostRole, SupportToolsAreSearchedForOnlyBefore60) {
   const struct {
     const char* version;
@@ -90,8 +89,7 @@ TEST(MonitoringWindow, FirstFailingKeyIsLogged) {
   }
 }
 
-// "%d:%d:%d" as the fuzz target monitoring_window checks it, and numbers
-// beyond an int, which it leaves out, saturate.
+// "%d:%d:%d" as the fuzz target checks it; numbers beyond an int saturate.
 TEST(MonitoringWindow, TimeOfDayReadsAsScanfDoes) {
   EXPECT_EQ(ParseTimeOfDay("8:30"), 30600);
   EXPECT_EQ(ParseTimeOfDay("99999999999:0:0"), 2147483647LL * 3600);

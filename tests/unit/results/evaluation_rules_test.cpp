@@ -29,9 +29,8 @@ TEST(Dependency, EachRuleFiresOnItsParentAndClearsExactlyItsDependents) {
   for (const auto& [parent, cleared] : cases) {
     ConditionSlots slots = Flagged(SlotRanges({{0, 199}}));
     std::set<int> zero;
-    for (const auto& [other, unused] : cases) {
+    for (const auto& [other, unused] : cases)
       if (other != parent) zero.insert(other);
-    }
     for (const int slot : zero) slots.Set(slot, "0");
     FakeRunContext ctx;
     CheckDependecy(ctx, slots);

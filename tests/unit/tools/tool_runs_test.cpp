@@ -1,6 +1,5 @@
-// Tool runs turned into failure conditions (one tool of the full run) and
-// results (the quick run), natively: the tools replay the sandbox's recorded
-// reports and are searched with the plain reference search behind the seam.
+// Tool runs turned into failure conditions (the full run's) and results (the
+// quick run's), natively: the tools replay the sandbox's recorded reports.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -68,11 +67,9 @@ class ToolRuns : public ::testing::Test {
   ConditionSlots status, errorCodes;
 };
 
-// Which conditions each recorded report flags, and the lines naming them: a
-// missing keyword its tool's condition, a found detail phrase with a function
-// ID of its own that one, one without the function ID current at that moment,
-// a keyword without a known detail its own with "Status =unknown error", the
-// bindings line without any detail list its own.
+// Which conditions each recorded report flags, and the lines naming them: a missing keyword
+// its tool's, a found detail its own function ID or else the current one, a keyword without
+// a known detail its own with "Status =unknown error", the bindings line its own.
 TEST_F(ToolRuns, EachReportFlagsItsFailureConditions) {
   const std::string net = "] value not found in the Command net with Parameters  share",
                     found = "] value found in the Command ";
@@ -82,7 +79,6 @@ TEST_F(ToolRuns, EachReportFlagsItsFailureConditions) {
       {"sysvol_share_gone", NetShare, {1}, {"[Netlogon" + found + "net with Parameters  share\n"
        "<----------------------Need to send a WebPost-------------------->\n"
        "[Sysvol" + net + " Condition ID = 1001 Function ID=1001\n[Sysvol" + net + "\n"}},
-      {"sysvol_share_gone_narrow", NetShare, {1}, {}},
       // NetLogons' and frsevent's details have function IDs of their own; frssysvol has no known detail.
       {"sysvol_missing", DcDiag, {12, 53, 56}, {}},
       // "The host * could not be resolved" has no function ID: Connectivity's own is flagged.
@@ -132,9 +128,8 @@ TEST_F(ToolRuns, EachReportFlagsItsFailureConditions) {
     EXPECT_THAT(log, HasSubstr("\t" + std::string(entry) + "\r\n"));
 }
 
-// A tool that cannot run, a report that cannot be searched, a detail search
-// that fails: the tool's error text in its conditions' error codes, nothing
-// flagged (a failed detail search costs only its keyword).
+// A tool that cannot run or be searched: its error text in its conditions' error
+// codes, nothing flagged (a failed detail search costs only its keyword).
 TEST_F(ToolRuns, ToolThatCannotRunOrBeSearchedSpreadsItsErrorOverItsConditions) {
   tools.failing["netdiag"] = "2";
   EXPECT_EQ(Run(NetDiag), 0);

@@ -1,6 +1,5 @@
-// What start-up asks of Windows and the runs of Velkor.exe cannot show: the
-// failure texts of the agent's registry values and the buffer's edge, and the
-// text of a system error.
+// What start-up asks of Windows that the runs of Velkor.exe cannot show: the agent's
+// registry values' failure texts and buffer edge, and a system error's text.
 #include <gtest/gtest.h>
 #include <windows.h>
 

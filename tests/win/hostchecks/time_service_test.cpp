@@ -62,9 +62,8 @@ TEST_F(TimeServiceCheck, AbsentStoppedAndRunning) {
   ASSERT_TRUE(service) << GetLastError();
   EXPECT_EQ(Check(), "0/0\n");
 
-  // Under Wine a start is refused for a while after the prefix boots (1055:
-  // the boot's own services are starting), and the first start may time out
-  // (1053) although the service comes up.
+  // Under Wine a start is refused for a while after the prefix boots (1055), and
+  // the first start may time out (1053) although the service comes up.
   for (const ULONGLONG end = GetTickCount64() + 240000; GetTickCount64() < end; Sleep(200))
     if (StartServiceA(service.get(), 0, nullptr) || GetLastError() == ERROR_SERVICE_ALREADY_RUNNING) break;
   ASSERT_TRUE(WaitFor(service, SERVICE_RUNNING));

@@ -77,10 +77,9 @@ class ToolCalls : public ::testing::Test {
   std::string errorText;
 };
 
-// A tool is tried bare, then in the short form of its standard folder (the
-// Resource Kit's has none here), then in the folder the agent's settings name,
-// until an attempt succeeds. Only a first attempt's success (with the caller's
-// error text as it came) and the last failure are logged; the failure is the run's status.
+// A tool is tried bare, then in the short form of its standard folder (the Resource
+// Kit's has none here), then in the folder the agent's settings name, until one
+// succeeds. Only a first attempt's success and the last failure are logged.
 TEST_F(ToolCalls, AttemptsTheBareToolThenItsStandardThenItsConfiguredFolder) {
   std::filesystem::create_directories(supportTools);
   const std::string support = platform::ShortPathName(supportTools + "\\");
