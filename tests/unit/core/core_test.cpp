@@ -19,7 +19,6 @@ namespace velkor {
 namespace {
 
 using testing::FakeRunContext;
-using testing::LoggedLine;
 
 // The exit code of the run `body` ends, -1 when it does not end it.
 template <class Body>
@@ -34,22 +33,20 @@ int EndOf(Body&& body) {
 
 TEST(Guard, EachPolicyIsCarriedOutAndTheRunEndsWithZero) {
   const std::pair<HandlerPolicy, const char*> cases[] = {
-      {StandardHandler("WinMain"), "system text 1460"},
+      {StandardHandler("WinMain"), "WinMain|ERROR|Exception Occured |system text 1460|\n"},
       {{"GetKeyWordsToSearch", "Info", "Exception occured while reading the data", ErrorDetail::None, true,
         false, false},
-       ""},
+       "GetKeyWordsToSearch|Info|Exception occured while reading the data||\n"},
       {{"DayUpdate", "EXCEPTION", " Error Occured While Processing Data", ErrorDetail::DecimalCode, true,
         false, true},
-       "1460"},
+       "DayUpdate|EXCEPTION| Error Occured While Processing Data|1460|\n"},
   };
-  for (const auto& [policy, detail] : cases) {
+  for (const auto& [policy, logged] : cases) {
     SCOPED_TRACE(policy.module);
     FakeRunContext ctx;
     ctx.lastError = 1460;
     EXPECT_EQ(EndOf([&] { Guarded(ctx, policy, []() -> int { throw std::runtime_error("boom"); }); }), 0);
-    const LoggedLine line{std::string(policy.module), std::string(policy.type), std::string(policy.message),
-                          detail, ""};
-    EXPECT_EQ(ctx.lines, std::vector<LoggedLine>{line});
+    EXPECT_EQ(ctx.Logged(), logged);
     EXPECT_EQ(ctx.statuses.size(), policy.reportStatus ? 1u : 0u);
     EXPECT_EQ(ctx.cleanups, policy.cleanup ? 1 : 0);
   }

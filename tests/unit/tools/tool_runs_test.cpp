@@ -93,6 +93,7 @@ TEST_F(ToolRuns, EachReportFlagsItsFailureConditions) {
       {"replication_failures", DcDiag, {3, 116}, {}},
       {"replication_failures", RepAdmin, {108}, {}},
       {"replication_10_failures", RepAdmin, {}, {}},
+      {"healthy", RepAdmin, {}, {}},  // no count: recognised by its partners' header
       {"gpo_version_mismatch", GpoDomainPolicy, {}, {"[Policy OK" + found +
        "gpotool.exe with Parameters  /gpo:{31B2F340-016D-11D2-945F-00C04FB984F9}\n"}},
       {"gpo_version_mismatch", GpoDomainControllerPolicy, {133}, {}},
