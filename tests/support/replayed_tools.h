@@ -89,14 +89,9 @@ class ReplayedTools : public ParserCalls {
     }
     return "";
   }
-  static std::string Printed(std::string report) {
-    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, "DC01");
-    std::string out;
-    for (const char c : report) {
-      if (c == '\n' && !out.ends_with('\r')) out += '\r';
-      out += c;
-    }
-    return out;
+  static std::string Printed(const std::string& report) {
+    return std::regex_replace(std::regex_replace(report, std::regex("@HOST@"), "DC01"), std::regex("\r?\n"),
+                              "\r\n");
   }
 
   RunContext& ctx_;
