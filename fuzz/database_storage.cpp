@@ -1,6 +1,4 @@
-// The database component's storage over any database file (fuzz/README.md):
-// refused, failed or unclosed work leaves the file as it was; what is written
-// reads back with its own fields and the results stored.
+// The database component's storage over any database file: see fuzz/README.md.
 #include <string>
 #include <vector>
 
@@ -14,14 +12,11 @@ using velkor::fuzz::Expect;
 
 const std::string kFolder = "C:\\agent\\Config";
 const std::string kPath = kFolder + "\\Databases\\db.tsv";
-// Columns after RecordKey.
-constexpr std::size_t kFunctionId = 5, kStatus = 6, kErrorCode = 7, kUpdatedAt = 8;
+// Fields of a record: its key, then its columns.
+constexpr std::size_t kFunctionId = 6, kStatus = 7, kErrorCode = 8, kUpdatedAt = 9;
 const nexdb::MonResult kById{"9", "9", "1001", "1", "by id"};
 
-struct Records {
-  std::vector<std::string> keys;
-  std::vector<std::vector<std::string>> rows;  // each row's columns
-};
+using Records = std::vector<std::vector<std::string>>;
 
 // Every record of the database, or none when the storage refuses it.
 std::optional<Records> ReadAll(nexdb::testing::MemoryFiles& files) try {
@@ -29,16 +24,15 @@ std::optional<Records> ReadAll(nexdb::testing::MemoryFiles& files) try {
   const std::size_t count = session.Open(kPath);
   Records records;
   for (nexdb::Page page = session.NextPage(); !page.keys.empty(); page = session.NextPage()) {
-    Expect(page.keys.size() <= nexdb::kPageRows && records.keys.size() % nexdb::kPageRows == 0,
+    Expect(page.keys.size() <= nexdb::kPageRows && records.size() % nexdb::kPageRows == 0,
            "a page but the last holds other than twenty rows");
     for (std::size_t row = 0; row < page.keys.size(); ++row) {
-      records.keys.push_back(page.keys[row]);
-      records.rows.emplace_back();
+      records.push_back({page.keys[row]});
       for (const auto& column : page.columns)
-        records.rows.back().push_back(row < column.size() ? column[row] : "");
+        records.back().push_back(row < column.size() ? column[row] : "");
     }
   }
-  Expect(records.keys.size() == count, "the pages hold the records Open counted");
+  Expect(records.size() == count, "the pages hold the records Open counted");
   session.Close();
   return records;
 } catch (const nexdb::StorageError&) {
@@ -83,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       session.Update(updates);
     }
     // The first record once more, though already written: a second pass at close.
-    if (!before->keys.empty()) session.Update({UpdateOf(before->keys.front(), 0)});
+    if (!before->empty()) session.Update({UpdateOf(before->front()[0], 0)});
     if (fault != 4) session.Close();
     Expect(fault == 0 || fault >= 4, "a failing disk went unnoticed");
   } catch (const nexdb::StorageError&) {
@@ -95,15 +89,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const std::optional<Records> after = ReadAll(files);
-  Expect(after && after->keys == before->keys, "the records changed their keys or order");
-  for (std::size_t i = 0; i < after->rows.size(); ++i) {
-    std::vector<std::string> expected = before->rows[i], got = after->rows[i];
+  Expect(after && after->size() == before->size(), "records were lost or added");
+  for (std::size_t i = 0; i < after->size(); ++i) {
+    std::vector<std::string> expected = (*before)[i], got = (*after)[i];
     const nexdb::RowUpdate stored = UpdateOf("", i);
     Expect(got.size() > kUpdatedAt && got[kStatus] == stored.status && got[kErrorCode] == stored.errorCode &&
                got[kUpdatedAt] == files.now,
            "a record lost its stored result");
     for (const std::size_t column : {kStatus, kErrorCode, kUpdatedAt}) expected[column] = got[column] = "";
-    Expect(got == expected, "a record's other fields changed");
+    Expect(got == expected, "a record's key, place or other fields changed");
   }
 
   // A result by function ID: every record of that ID takes it, or one is added.
@@ -117,10 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<Records> byId = ReadAll(files);
   Expect(byId.has_value(), "a database SetMonResults wrote cannot be read back");
   std::size_t matching = 0;
-  for (const auto& row : after->rows) matching += row.size() > kFunctionId && row[kFunctionId] == "1001";
-  Expect(byId->keys.size() == after->keys.size() + (matching == 0 ? 1 : 0),
-         "SetMonResults added a wrong count");
-  for (const auto& row : byId->rows)
+  for (const auto& row : *after) matching += row.size() > kFunctionId && row[kFunctionId] == "1001";
+  Expect(byId->size() == after->size() + (matching == 0 ? 1 : 0), "SetMonResults added a wrong count");
+  for (const auto& row : *byId)
     Expect(row[kFunctionId] != "1001" || (row[kStatus] == "1" && row[kErrorCode] == "by id"),
            "a record of the ID kept its old result");
   return 0;

@@ -1,6 +1,5 @@
 // What the fuzz targets share: a broken expectation stops the fuzzer with its
-// reason, and so does a catch-all handler that ends Velkor's run (a reader
-// that throws on some input).
+// reason, and so does a catch-all handler that ends Velkor's run.
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,7 @@
-// The monitoring window and the time stamps over an INI section of any values
-// (fuzz/README.md), read as the C library reads them where it can safely: no
-// number of ten digits or more.
+// The monitoring window and the time stamps over an INI section of any values,
+// read as the C library reads them where no number has ten digits or more.
 #include "hostchecks/monitoring_window.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -14,29 +12,27 @@
 #include "core/time_stamp.h"
 #include "fuzz_support.h"
 #include "report/status_xml.h"
-#include "support/recording_run_context.h"
+#include "support/fake_run_context.h"
 
 namespace {
 
 using velkor::LocalTime;
 using velkor::fuzz::Expect;
 
-// The clock: up to seven numbers of the NOW value, each brought into its range.
+// The clock: up to seven numbers of the NOW value (year, month, day, hour,
+// minute, second, day of the week), each brought into its range.
 LocalTime ReadClock(std::string_view value) {
-  constexpr std::pair<int LocalTime::*, std::pair<int, int>> kFields[] = {
-      {&LocalTime::year, {1971, 129}}, {&LocalTime::month, {1, 12}},  {&LocalTime::day, {1, 28}},
-      {&LocalTime::hour, {0, 24}},     {&LocalTime::minute, {0, 60}}, {&LocalTime::second, {0, 60}},
-      {&LocalTime::dayOfWeek, {0, 7}}};
   LocalTime now{2014, 3, 5, 7, 21, 5, 2, 45};
-  const char* at = value.data();
-  const char* const end = at + value.size();
-  for (const auto& [member, range] : kFields) {
-    at = std::find_if(at, end, [](char c) { return c >= '0' && c <= '9'; });
+  int* const fields[] = {&now.year,   &now.month,  &now.day,      &now.hour,
+                         &now.minute, &now.second, &now.dayOfWeek};
+  constexpr int kFirst[] = {1971, 1, 1, 0, 0, 0, 0}, kCount[] = {129, 12, 28, 24, 60, 60, 7};
+  std::size_t field = 0;
+  for (const char *at = value.data(), *end = at + value.size(); at != end && field < 7;) {
     unsigned number = 0;
     const auto [next, error] = std::from_chars(at, end, number);
-    if (next == at) break;
-    at = next;
-    if (error == std::errc{}) now.*member = range.first + static_cast<int>(number % range.second);
+    if (error == std::errc{}) *fields[field] = kFirst[field] + static_cast<int>(number % kCount[field]);
+    field += next != at;
+    at = next == at ? at + 1 : next;
   }
   return now;
 }
@@ -81,8 +77,6 @@ void CheckSection(std::map<std::string, std::string>& keys, const LocalTime& now
   CheckTimeRule(section.fromTime, velkor::kFromTimeRule, now);
   CheckTimeRule(section.toTime, velkor::kToTimeRule, now);
   CheckDayRule(section.daysToMonitor, now);
-  for (const int kind : {-1, 3})
-    Expect(!velkor::TimeAndDayMatches(section.fromTime, kind, now), "an unknown rule passes");
 
   velkor::testing::FakeRunContext ctx;
   ctx.clock = now;
@@ -92,10 +86,7 @@ void CheckSection(std::map<std::string, std::string>& keys, const LocalTime& now
 }
 
 void CheckStamps(std::map<std::string, std::string>& keys, const LocalTime& now) {
-  const std::string stamp = velkor::FormatTimeStamp(now);
-  Expect(!(velkor::IsTwelveHoursElapsed(keys["LASTHRTIME"], stamp) && keys["LASTHRTIME"] == stamp),
-         "a time stamp lies twelve hours after itself");
-  Expect(velkor::ParseTimeStamp(stamp) != -1, "a written time stamp cannot be read");
+  Expect(velkor::ParseTimeStamp(velkor::FormatTimeStamp(now)) != -1, "a written time stamp cannot be read");
 
   const std::string& mntime = keys["MNTIME"];
   const auto date = velkor::ParseMnTimeDate(mntime);

@@ -11,45 +11,36 @@ namespace {
 
 using velkor::fuzz::Expect;
 
-// The rule on the whole text: a line that ends in a verdict (blanks, tabs and
-// CR after it aside) and is followed by a line holding anything else takes
-// that line's text, after one blank, in place of everything in between.
-std::u16string Model(std::u16string text) {
-  const auto blank = [](char16_t u) { return u == u' ' || u == u'\t' || u == u'\r'; };
+// The rule on the whole text of single bytes or UTF-16 code units: a line that
+// ends in a verdict (blanks, tabs and CR after it aside) and is followed by a
+// line holding anything else takes that line's text, after one blank, in place
+// of everything in between.
+template <class Text>
+Text Model(Text text) {
+  const auto blank = [](auto c) { return c == ' ' || c == '\t' || c == '\r'; };
+  const auto endsWith = [](const Text& line, std::string_view verdict) {
+    return line.ends_with(Text(verdict.begin(), verdict.end()));
+  };
   std::size_t lineStart = 0;
   for (std::size_t i = 0; i < text.size();) {
-    if (text[i] != u'\n') {
+    if (text[i] != '\n') {
       ++i;
       continue;
     }
     std::size_t end = i;
     while (end > lineStart && blank(text[end - 1])) --end;
-    const std::u16string_view line = std::u16string_view(text).substr(lineStart, end - lineStart);
-    if (line.ends_with(u"passed test") || line.ends_with(u"failed test")) {
+    const Text line = text.substr(lineStart, end - lineStart);
+    if (endsWith(line, "passed test") || endsWith(line, "failed test")) {
       std::size_t next = i;
-      while (next < text.size() && (blank(text[next]) || text[next] == u'\n')) ++next;
+      while (next < text.size() && (blank(text[next]) || text[next] == '\n')) ++next;
       if (next == text.size()) break;
-      text.replace(end, next - end, 1, u' ');
+      text.replace(end, next - end, 1, ' ');
       i = end + 1;
       continue;
     }
     lineStart = ++i;
   }
   return text;
-}
-
-// UTF-16LE bytes from code units and back; an odd last byte stays as it is.
-std::string Bytes(const std::u16string& units) {
-  std::string bytes;
-  for (const char16_t u : units) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-  return bytes;
-}
-std::u16string Units(std::string_view bytes) {
-  std::u16string units;
-  for (std::size_t at = 0; at + 1 < bytes.size(); at += 2)
-    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[at]) |
-                                          (static_cast<unsigned char>(bytes[at + 1]) << 8)));
-  return units;
 }
 
 }  // namespace
@@ -64,17 +55,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   joiner.Finish(pieces);
   Expect(pieces == joined, "the pieces the report arrives in change the result");
 
-  if (input.starts_with("\xFF\xFE")) {
-    Expect(joined == Bytes(Model(Units(input))) + std::string(input.substr(input.size() & ~std::size_t{1})),
+  if (input.starts_with("\xFF\xFE")) {  // UTF-16LE; an odd last byte stays as it is
+    std::u16string units;
+    for (std::size_t at = 2; at + 1 < size; at += 2)
+      units.push_back(static_cast<char16_t>(data[at] | data[at + 1] << 8));
+    std::string model = "\xFF\xFE";
+    for (const char16_t u : Model(units)) model += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    Expect(joined == model + std::string(input.substr(size & ~std::size_t{1})),
            "UTF-16LE report joined otherwise than the model");
     return 0;
   }
   // Single-byte text, and the same text in UTF-16LE with its byte-order mark.
-  const std::string wide = velkor::testing::Utf16(input);
-  const std::string model = Bytes(Model(Units(wide)));
-  std::string narrow;
-  for (std::size_t at = 2; at < model.size(); at += 2) narrow += model[at];
-  Expect(joined == narrow, "single-byte text joined otherwise than the model");
-  Expect(velkor::JoinWrappedVerdicts(wide) == model, "UTF-16LE text joined otherwise than the model");
+  const std::string model = Model(std::string(input));
+  Expect(joined == model, "single-byte text joined otherwise than the model");
+  Expect(velkor::JoinWrappedVerdicts(velkor::testing::Utf16(input)) == velkor::testing::Utf16(model),
+         "UTF-16LE text joined otherwise than the model");
   return 0;
 }

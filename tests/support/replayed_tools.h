@@ -1,7 +1,5 @@
-// The parser library behind the evaluation's seam, natively: a tool prints
-// the recorded report of a sandbox scenario (chosen as the sandbox's fake
-// tool chooses it, "@HOST@" replaced, CR LF line ends) into ToolOutputPath,
-// and reports are searched with the plain reference search.
+// The parser library natively: a tool prints a sandbox scenario's report as the
+// fake tool does ("@HOST@" replaced, CR LF), searched with the reference search.
 #pragma once
 
 #include <cctype>
@@ -10,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -22,11 +21,9 @@ namespace velkor::testing {
 
 class ReplayedTools : public ParserCalls {
  public:
-  explicit ReplayedTools(RunContext& ctx, std::string scenario = "healthy")
-      : ctx_(ctx), scenario_(std::move(scenario)) {}
+  explicit ReplayedTools(RunContext& ctx) : ctx_(ctx) {}
 
-  void UseScenario(const std::string& scenario) { scenario_ = scenario; }
-
+  std::string scenario = "healthy";
   // By tool name ("net", "dcdiag", ...): what a tool prints instead of its
   // recorded report, the error text of one that cannot be started, and the
   // tools that run but leave no report at all.
@@ -34,7 +31,6 @@ class ReplayedTools : public ParserCalls {
   std::set<std::string> silent;
   // Searches that succeed before every further one fails with "5".
   int searchesLeft = 1 << 30;
-  std::string host = "DC01";
 
   int Execute(const std::string& command, const std::string& parameters, int /*kind*/,
               std::string& errorText) override {
@@ -77,39 +73,28 @@ class ReplayedTools : public ParserCalls {
   // is based on; the arguments' runs of other characters than letters,
   // digits, '-', '{' and '}' become one '_'.
   std::string Recorded(const std::string& tool, const std::string& parameters) const {
-    std::string key;
-    for (const char c : parameters) {
-      if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '{' || c == '}')
-        key += c;
-      else if (!key.empty() && key.back() != '_')
-        key += '_';
-    }
+    std::string key = std::regex_replace(parameters, std::regex("[^A-Za-z0-9{}-]+"), "_");
+    if (key.starts_with('_')) key.erase(0, 1);
     if (key.ends_with('_')) key.pop_back();
-    for (std::string scenario = scenario_; !scenario.empty();) {
-      const std::string folder = "sandbox/scenarios/" + scenario + "/";
-      for (const std::string& name : {tool + "_" + key, tool}) {
-        if ((name == tool || !key.empty()) && std::filesystem::exists(SourcePath(folder + name + ".txt")))
-          return Printed(ReadSourceFile(folder + name + ".txt"));
+    for (std::string name = scenario; !name.empty();) {
+      const std::string folder = "sandbox/scenarios/" + name + "/";
+      for (const std::string& file : {tool + "_" + key, tool}) {
+        if ((file == tool || !key.empty()) && std::filesystem::exists(SourcePath(folder + file + ".txt")))
+          return Printed(ReadSourceFile(folder + file + ".txt"));
       }
       const std::string ini = ReadSourceFile(folder + "scenario.ini");
       const std::size_t base = ini.find("Base=");
-      scenario =
+      name =
           base == std::string::npos ? "" : ini.substr(base + 5, ini.find_first_of("\r\n", base) - base - 5);
     }
     return "";
   }
-  std::string Printed(std::string report) const {
-    for (std::size_t at; (at = report.find("@HOST@")) != std::string::npos;) report.replace(at, 6, host);
-    std::string out;
-    for (const char c : report) {
-      if (c == '\n' && !out.ends_with('\r')) out += '\r';
-      out += c;
-    }
-    return out;
+  static std::string Printed(const std::string& report) {
+    return std::regex_replace(std::regex_replace(report, std::regex("@HOST@"), "DC01"), std::regex("\r?\n"),
+                              "\r\n");
   }
 
   RunContext& ctx_;
-  std::string scenario_;
 };
 
 }  // namespace velkor::testing

@@ -1,5 +1,5 @@
-// Files of the source tree (recorded reports, sample databases) for the
-// portable tests, natively and under Wine, and reports as a Unicode tool prints them.
+// Files of the source tree for the portable tests, natively and under Wine,
+// and reports as a Unicode tool prints them.
 #pragma once
 
 #include <cstdlib>

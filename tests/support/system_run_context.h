@@ -1,5 +1,4 @@
-// A FakeRunContext that reads the thread's real last Windows error, for the
-// Windows tests of operations that report it.
+// A FakeRunContext that reads the thread's real last Windows error.
 #pragma once
 
 #include <windows.h>

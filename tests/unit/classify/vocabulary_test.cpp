@@ -19,9 +19,8 @@ namespace {
 
 using testing::FakeRunContext;
 
-// The tools run one after another on one context, so a keyword without a
-// function ID of its own, and a tool without a fixed one, keep the ID before;
-// look-alikes and the quick run's lists leave it.
+// The tools run one after another on one context: a keyword or tool without a
+// function ID of its own keeps the one before; look-alikes and the quick run leave it.
 TEST(KeyWords, ListsAndTheFunctionIdCarriedAcrossKeywordsAndTools) {
   // A tool kind, the function ID once its list is read, the ID after each of its keywords in turn.
   const std::tuple<int, int, std::vector<int>> cases[] = {
@@ -57,9 +56,8 @@ TEST(KeyWords, ListsAndTheFunctionIdCarriedAcrossKeywordsAndTools) {
   EXPECT_EQ(ctx.CurrentFunctionID, 1133);
 }
 
-// A key spelled unlike its keyword finds no details, and a detail phrase
-// spelled unlike its function-ID row does not reach the row: only the rows
-// that hold concrete report lines are left.
+// A key or detail spelled unlike its keyword or function-ID row reaches nothing:
+// only the rows that hold concrete report lines are left.
 TEST(SubKeyWords, EveryFunctionIdRowButTheConcreteReportLinesIsReachedThroughTheKeywords) {
   FakeRunContext ctx;
   std::set<int> unreached;
@@ -78,14 +76,13 @@ TEST(SubKeyWords, EveryFunctionIdRowButTheConcreteReportLinesIsReachedThroughThe
 
 // Compared whole and exactly, "*" literally.
 TEST(SubKeyWordFunctionId, SpellingsThatDifferByABlankOrADotStayApart) {
+  // clang-format off
   const std::pair<const char*, int> cases[] = {
-      {"Cannot find DC in domain * ", 1130},
-      {"Cannot find DC in domain *", 0},
-      {"All adapters are autoconfigured", 1083},
-      {"All adapters are autoconfigured.", 0},
+      {"Cannot find DC in domain * ", 1130}, {"Cannot find DC in domain *", 0},
+      {"All adapters are autoconfigured", 1083}, {"All adapters are autoconfigured.", 0},
       {"An Warning Event occurred EventID: 0x800004A4", 1138},
-      {"An Warning Event occurred.EventID: 0x800004D0", 1139},
-  };
+      {"An Warning Event occurred.EventID: 0x800004D0", 1139}};
+  // clang-format on
   for (const auto& [phrase, id] : cases) EXPECT_EQ(GetSubKeyWordFunctionID(phrase), id) << phrase;
 }
 

