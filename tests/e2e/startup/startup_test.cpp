@@ -103,7 +103,12 @@ TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
       OtherDays() + "\r\n";
   const std::string mod = platform::SystemErrorText(ERROR_MOD_NOT_FOUND).value_or("");
   const std::string exe = platform::SystemErrorText(ERROR_BAD_EXE_FORMAT).value_or("");
-  const std::string parserMissing = "NexParser.dll  Dependency dll is missing ";
+  const auto parserMissing = [](const std::string& text) {
+    return "NexParser.dll  Dependency dll is missing " + text.substr(0, text.find('\r'));
+  };
+  const auto v = [](std::optional<std::string> version, std::optional<std::string> uninstallName = {}) {
+    return HostSetup{.osVersion = std::move(version), .uninstallDisplayName = std::move(uninstallName)};
+  };
   // clang-format off
   const Row rows[] = {
       {"no argument", full, kNoDatabase},
@@ -114,21 +119,25 @@ TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
       {"-1", invalid, "<absent>", {}, {"-1"}},
       {"quick run", Lines(7, {"no DataBase found", "Number Of DataBase", kDone}), "<absent>", {}, {"1"}},
       {"no logger", {}, "TalLogger.dll Dependency dll is missing ", {}, {}, remove("TalLogger.dll")},
-      {"5.0 wants its own", noTools, kNoTools, {.osVersion = "5.0", .uninstallDisplayName = "Windows Support Tools"}},
-      {"5.0 tools", tools(kByName), kNoDatabase, {.osVersion = "5.0", .uninstallDisplayName = "Windows 2000 Support Tools"}},
-      {"5.2 tools", tools(kByName), kNoDatabase, {.osVersion = "5.2", .uninstallDisplayName = "Windows Support Tools"}},
-      {"5.2 case-sensitive", noTools, kNoTools, {.osVersion = "5.2", .uninstallDisplayName = "windows support tools"}},
-      {"5.2 installer key", tools("Support tools found in Installer check"), kNoDatabase, {.osVersion = "5.2", .supportToolsProductKey = true}},
-      {"10.0", unsupported, kUnsupported, {.osVersion = "10.0"}},
-      {"5.0 and a blank", unsupported, kUnsupported, {.osVersion = "5.0 "}},
-      {"no version", unsupported, kUnsupported, {.osVersion = std::nullopt}},
+      {"5.0 wants its own", noTools, kNoTools, v("5.0", "Windows Support Tools")},
+      {"5.0 tools", tools(kByName), kNoDatabase, v("5.0", "Windows 2000 Support Tools")},
+      {"5.2 tools", tools(kByName), kNoDatabase, v("5.2", "Windows Support Tools")},
+      {"5.2 case-sensitive", noTools, kNoTools, v("5.2", "windows support tools")},
+      {"5.2 installer key", tools("Support tools found in Installer check"), kNoDatabase,
+       {.osVersion = "5.2", .supportToolsProductKey = true}},
+      {"10.0", unsupported, kUnsupported, v("10.0")},
+      {"5.0 and a blank", unsupported, kUnsupported, v("5.0 ")},
+      {"no version", unsupported, kUnsupported, v(std::nullopt)},
       {"member server", Lines(4, {"RegOpenKeyEx Failed", kNoDc}), kNoDc, {.ntdsServiceKey = false}},
       {"service key without database", Lines(5, {kNoDc}), kNoDc, {.ntdsDatabase = false}},
-      {"outside its days", outside("DaysToMonitor is not matched in DeviceList.Ini"), "<absent>", {.deviceSection = otherDays}},
-      {"another host's section", outside("Type is not matched in DeviceList.Ini"), "<absent>", {}, {}, otherHost},
-      {"no DeviceList.ini", {kPassedGatesMessages[0], "DeviceList.Ini File Not Found"}, "DeviceList.ini File Not Found", {.deviceSection = std::nullopt}},
-      {"no parser", noParser, parserMissing + mod.substr(0, mod.find('\r')), {}, {}, remove("NexParser.dll"), mod},
-      {"parser of the other width", noParser, parserMissing + exe.substr(0, exe.find('\r')), {}, {}, otherWidth, exe},
+      {"outside its days", outside("DaysToMonitor is not matched in DeviceList.Ini"), "<absent>",
+       {.deviceSection = otherDays}},
+      {"another host's section only", outside("Type is not matched in DeviceList.Ini"), "<absent>", {}, {},
+       otherHost},
+      {"no DeviceList.ini", {kPassedGatesMessages[0], "DeviceList.Ini File Not Found"},
+       "DeviceList.ini File Not Found", {.deviceSection = std::nullopt}},
+      {"no parser", noParser, parserMissing(mod), {}, {}, remove("NexParser.dll"), mod},
+      {"parser of the other width", noParser, parserMissing(exe), {}, {}, otherWidth, exe},
   };
   // clang-format on
   for (const Row& row : rows) {

@@ -94,8 +94,7 @@ class Sandbox {
   std::map<std::string, std::string> ResultsById(const std::string& fileName) const;
   // The daily result log of the database `databaseName`; empty when there is none.
   std::string DailyLog(const std::string& databaseName) const;
-  // The registry, the Windows folder and DeviceList.ini; left as a fresh prefix has them when the sandbox
-  // goes.
+  // The registry, %Windir% and DeviceList.ini, as a fresh prefix has them again when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});
 
   struct Run {
