@@ -164,6 +164,8 @@ TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
     const std::string log = ReadWholeFile(box.ActivityLogPath());
     EXPECT_EQ(log.rfind("#Fields:\tdate time\tUser Name\tmodule\ttype\tDescription\n", 0), 0u);
     EXPECT_EQ(log.find("#Fields:", 1), std::string::npos);
+    EXPECT_EQ(log.find('\r') == std::string::npos,
+              row.details.empty());  // LF ends, CRLF in system texts only
     const LogEntry first = box.LogEntries()[0];
     EXPECT_TRUE(
         std::regex_match(first.stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
