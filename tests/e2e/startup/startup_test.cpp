@@ -1,29 +1,52 @@
-// Start-up, the activity log, the argument and the registration identifier,
-// as the agent's operators see them.
+// Start-up and the gates before the monitoring work, the activity log, the
+// run status and its files, the single instance and a faulting component, as
+// the agent's operators see them.
 #include <windows.h>
 // After windows.h.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <filesystem>
+#include <functional>
 #include <regex>
 
-#include "platform/registry.h"
+#include "platform/system.h"
 #include "support/sandbox.h"
 
 namespace velkor::e2e {
 namespace {
 
+namespace fs = std::filesystem;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
 
-const std::vector<std::string> kInvalidArgumentLines = {
-    "Main Function Started",
-    "Invalid Parameters passed",
-    "Parameters passed must be 1 otherwise it take 0",
-    "By default it take 0 means velkor Execution all the EXE's Specified to check AD",
-    "1 Means velkor Execution only for Net Share and DCDiag.exe",
-};
+const std::string kDone = "Program exited Sucessfully.";
+const std::string kNoDatabase = "No DataBase Found";  // the status of a full run here
+const std::string kNoDc = "Machine is Not Domain Controller";
+const std::string kNoTools = "Machine does not contain support tools";
+const std::string kUnsupported = "OS version is not supported";
+const char* const kByName = "Support tools found in unInstaller check";
+
+std::vector<std::string> Lines(std::size_t passedGates, std::initializer_list<std::string> more) {
+  std::vector<std::string> lines(kPassedGatesMessages.begin(),
+                                 kPassedGatesMessages.begin() + static_cast<long>(passedGates));
+  lines.insert(lines.end(), more);
+  return lines;
+}
+
+// Every weekday number but today's.
+std::string OtherDays() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  std::string days;
+  for (int d = 0; d < 7; ++d)
+    if (d != now.wDayOfWeek) days += (days.empty() ? "" : ",") + std::to_string(d);
+  return days;
+}
 
 class StartUp : public ::testing::Test {
  protected:
@@ -32,30 +55,154 @@ class StartUp : public ::testing::Test {
     box.InstallProgram();
     box.PrepareHost();
   }
+  // Moves the program out of Nexagent, which goes, to `relative` below the installation folder.
+  void MoveProgram(const std::string& relative) {
+    fs::remove_all(box.ProgramFolder());
+    box.UseFolders(box.InstallationPath(), box.InstallationPath() + relative);
+    box.InstallProgram();
+  }
   Sandbox box;
 };
 
-TEST_F(StartUp, MissingLoggerWithoutRegIdOnlyCreatesTheFolders) {
-  box.SetAgentValues(box.InstallationPath(), std::nullopt);
-  std::filesystem::remove(box.ProgramFolder() + "TalLogger.dll");
-  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\NexDBInterface.dll",
-                                          "Nexagent\\NexParser.dll", "Nexagent\\Velkor.exe"));
-  EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\Config"));
-  EXPECT_TRUE(std::filesystem::is_directory(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor"));
+TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> lines;
+    std::string status;  // how ERRORDESC starts; "<absent>": nothing stored, nothing sent
+    HostSetup host = {};
+    std::vector<std::string> arguments = {};
+    std::function<void(const Sandbox&)> change = nullptr;  // to the program or DeviceList.ini
+    std::string details = "";                              // in the detail fields of the log
+  };
+  const auto full = Lines(7, {"Number Of DataBase", kDone});
+  const std::vector<std::string> invalid = {
+      "Main Function Started", "Invalid Parameters passed", "Parameters passed must be 1 otherwise it take 0",
+      "By default it take 0 means velkor Execution all the EXE's Specified to check AD",
+      "1 Means velkor Execution only for Net Share and DCDiag.exe"};
+  const auto noTools = Lines(6, {"No Support tools found", kNoTools});
+  const auto tools = [](const char* found) {
+    return Lines(6, {found, "Contians support tools", "Number Of DataBase", kDone});
+  };
+  const auto unsupported = Lines(2, {"", "OS version is not supported "});
+  const auto noParser = Lines(7, {"NexParser LoadLibrary failed"});
+  const auto outside = [](const char* failure) {
+    return std::vector<std::string>{kPassedGatesMessages[0], failure,
+                                    "Condition(s) not satisfied in the devicelist.ini file"};
+  };
+  const auto remove = [](const char* file) {
+    return [file](const Sandbox& b) { fs::remove(b.ProgramFolder() + file); };
+  };
+  const auto otherWidth = [](const Sandbox& b) {  // a 64-bit DLL that Wine itself provides
+    CopyFileA("C:\\windows\\sysnative\\version.dll", (b.ProgramFolder() + "NexParser.dll").c_str(), FALSE);
+  };
+  const auto otherHost = [](const Sandbox& b) {
+    WriteWholeFile(b.InstallationPath() + "Configuration\\DeviceList.ini", "[OTHER-HOST]\r\nTYPE=1\r\n");
+  };
+  const std::string otherDays =
+      "TYPE=1\r\nLOCALMACHINE=local\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=" +
+      OtherDays() + "\r\n";
+  const std::string mod = platform::SystemErrorText(ERROR_MOD_NOT_FOUND).value_or("");
+  const std::string exe = platform::SystemErrorText(ERROR_BAD_EXE_FORMAT).value_or("");
+  const auto parserMissing = [](const std::string& text) {
+    return "NexParser.dll  Dependency dll is missing " + text.substr(0, text.find('\r'));
+  };
+  const auto v = [](std::optional<std::string> version, std::optional<std::string> uninstallName = {}) {
+    return HostSetup{.osVersion = std::move(version), .uninstallDisplayName = std::move(uninstallName)};
+  };
+  // clang-format off
+  const Row rows[] = {
+      {"no argument", full, kNoDatabase},
+      {"0", full, kNoDatabase, {}, {"0"}},
+      {"not a number", full, kNoDatabase, {}, {"abc"}},
+      {"two arguments", full, kNoDatabase, {}, {"1", "2"}},
+      {"2", invalid, "<absent>", {}, {"2"}},
+      {"-1", invalid, "<absent>", {}, {"-1"}},
+      {"quick run", Lines(7, {"no DataBase found", "Number Of DataBase", kDone}), "<absent>", {}, {"1"}},
+      {"no logger", {}, "TalLogger.dll Dependency dll is missing ", {}, {}, remove("TalLogger.dll")},
+      {"5.0 wants its own", noTools, kNoTools, v("5.0", "Windows Support Tools")},
+      {"5.0 tools", tools(kByName), kNoDatabase, v("5.0", "Windows 2000 Support Tools")},
+      {"5.2 tools", tools(kByName), kNoDatabase, v("5.2", "Windows Support Tools")},
+      {"5.2 case-sensitive", noTools, kNoTools, v("5.2", "windows support tools")},
+      {"5.2 installer key", tools("Support tools found in Installer check"), kNoDatabase,
+       {.osVersion = "5.2", .supportToolsProductKey = true}},
+      {"10.0", unsupported, kUnsupported, v("10.0")},
+      {"5.0 and a blank", unsupported, kUnsupported, v("5.0 ")},
+      {"no version", unsupported, kUnsupported, v(std::nullopt)},
+      {"member server", Lines(4, {"RegOpenKeyEx Failed", kNoDc}), kNoDc, {.ntdsServiceKey = false}},
+      {"service key without database", Lines(5, {kNoDc}), kNoDc, {.ntdsDatabase = false}},
+      {"outside its days", outside("DaysToMonitor is not matched in DeviceList.Ini"), "<absent>",
+       {.deviceSection = otherDays}},
+      {"another host's section only", outside("Type is not matched in DeviceList.Ini"), "<absent>", {}, {},
+       otherHost},
+      {"no DeviceList.ini", {kPassedGatesMessages[0], "DeviceList.Ini File Not Found"},
+       "DeviceList.ini File Not Found", {.deviceSection = std::nullopt}},
+      {"no parser", noParser, parserMissing(mod), {}, {}, remove("NexParser.dll"), mod},
+      {"parser of the other width", noParser, parserMissing(exe), {}, {}, otherWidth, exe},
+  };
+  // clang-format on
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    box.ClearRunTraces();
+    box.InstallProgram();
+    box.PrepareHost(row.host);
+    if (row.change) row.change(box);
+    EXPECT_EQ(box.RunVelkor(row.arguments).exitCode,
+              !row.lines.empty() && row.lines.back() == kDone ? 1u : 0u);
+    EXPECT_EQ(box.LogMessages(), row.lines);
+    EXPECT_THAT(box.IniValue("ERRORDESC"), StartsWith(row.status));
+    EXPECT_EQ(box.IniValue("WEBPOST"), row.status == "<absent>" ? "<absent>" : "TRUE");
+    std::string details;
+    for (const LogEntry& entry : box.LogEntries()) details += entry.detail;
+    EXPECT_THAT(details, HasSubstr(row.details));
+    if (row.lines == unsupported) {  // the version read is told
+      EXPECT_THAT(details, HasSubstr(row.host.osVersion.value_or("") + " OS Version is not matched"));
+    }
+
+    box.RunVelkor(row.arguments);  // the agent has the status already, and the log its field line
+    EXPECT_EQ(box.StatusFiles().size(), row.status == "<absent>" ? 0u : 1u);
+    if (row.lines.empty()) continue;
+    const std::string log = ReadWholeFile(box.ActivityLogPath());
+    EXPECT_EQ(log.rfind("#Fields:\tdate time\tUser Name\tmodule\ttype\tDescription\n", 0), 0u);
+    EXPECT_EQ(log.find("#Fields:", 1), std::string::npos);
+    EXPECT_EQ(log.find('\r') == std::string::npos,
+              row.details.empty());  // LF ends, CRLF in system texts only
+    const LogEntry first = box.LogEntries()[0];
+    EXPECT_TRUE(
+        std::regex_match(first.stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
+        << first.stamp;
+    EXPECT_EQ(first.module + " " + first.type, "WinMain INFO");
+    EXPECT_FALSE(first.user.empty());
+  }
 }
 
-TEST(StartUpWithoutInstallationPath, MissingOrEmptyPathEndsSilentlyWithNothingCreated) {
+TEST_F(StartUp, WithoutRegIdOnlyTheFoldersAreMadeUnlessOrvamobileIniNamesIt) {
+  // A fresh agent folder: every level of the Nexagent folders is created, or
+  // the first run's status would be lost.
+  MoveProgram("Program\\");
+  box.SetAgentValues(box.InstallationPath(), std::nullopt);
+  fs::remove(box.ProgramFolder() + "TalLogger.dll");
+  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
+  EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "Program\\NexDBInterface.dll",
+                                          "Program\\NexParser.dll", "Program\\Velkor.exe"));
+  EXPECT_TRUE(fs::is_directory(box.InstallationPath() + "Nexagent\\Config"));
+  EXPECT_TRUE(fs::is_directory(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor"));
+
+  box.InstallProgram();
+  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
+  EXPECT_THAT(box.LogMessages(), ElementsAre("Main Function Started", "RegID not found"));
+
+  WriteWholeFile(box.InstallationPath() + "orvamobile.ini", "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
+  EXPECT_THAT(box.StatusFiles(), ElementsAre(StartsWith("radedavivururaz_N_FALLBACK7_velkor_")));
+}
+
+TEST_F(StartUp, MissingOrEmptyInstallationPathEndsWithNothingCreated) {
   // Started from a folder where every agent path, taken as relative, would
   // resolve: an empty installation path must not be used as one.
+  MoveProgram("");
+  fs::create_directories(box.InstallationPath() + "Nexagent");
   for (const auto& path : {std::optional<std::string>(), std::optional<std::string>("")}) {
-    SCOPED_TRACE(path ? "empty" : "absent");
-    Sandbox box;
     box.SetAgentValues(path, "R1");
-    box.UseProgramFolder("");
-    box.InstallProgram();
-    box.PrepareHost();
-    std::filesystem::create_directories(box.InstallationPath() + "Nexagent");
     EXPECT_EQ(box.RunVelkor().exitCode, 0u);
     EXPECT_THAT(box.AllFiles(), ElementsAre("Configuration\\DeviceList.ini", "NexDBInterface.dll",
                                             "NexParser.dll", "TalLogger.dll", "Velkor.exe"));
@@ -63,8 +210,7 @@ TEST(StartUpWithoutInstallationPath, MissingOrEmptyPathEndsSilentlyWithNothingCr
 }
 
 TEST_F(StartUp, AgentKeyIsReadInThe32BitView) {
-  // A 64-bit system: the 32-bit view's key lies under Wow6432Node, and a key of
-  // the same name in the 64-bit view, here naming another folder, is not read.
+  // The same key in the 64-bit view names another folder.
   const std::string elsewhere = box.InstallationPath() + "64-bit view\\";
   platform::RegKey key64;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZOVEZO", 0, nullptr, 0,
@@ -72,128 +218,122 @@ TEST_F(StartUp, AgentKeyIsReadInThe32BitView) {
             ERROR_SUCCESS);
   RegSetValueExA(key64.get(), "InstallationPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(elsewhere.c_str()),
                  static_cast<DWORD>(elsewhere.size() + 1));
-  platform::RegKey underWow;
-  std::string stored;
-  ASSERT_EQ(platform::OpenKey(underWow, HKEY_LOCAL_MACHINE, "SOFTWARE\\Wow6432Node\\ZOVEZO",
-                              KEY_READ | KEY_WOW64_64KEY),
-            ERROR_SUCCESS);
-  ASSERT_EQ(platform::QueryText(underWow, "InstallationPath", 1024, stored), ERROR_SUCCESS);
-  EXPECT_EQ(stored, box.InstallationPath());
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\ZOVEZO", KEY_WOW64_64KEY, 0);
-  EXPECT_EQ(box.LogMessages().back(), "Program exited Sucessfully.");
-  EXPECT_FALSE(std::filesystem::exists(elsewhere));
+  EXPECT_FALSE(fs::exists(elsewhere));
 }
 
-TEST(StartUpWithALongInstallationPath, LogPathOverItsLimitIsRefusedNotCut) {
-  // The activity log's path is the installation path and 41 characters, and
-  // at most 259 are kept. One character more and the run goes on without a
-  // log rather than writing to a cut name ("...\\Velkor\\velkor.tx").
+TEST_F(StartUp, ActivityLogPathOverItsLimitIsRefusedNotCut) {
+  // The log's path is the installation path and 41 characters, of which 259
+  // are kept: one more and the run goes on without a log rather than write
+  // to a cut name ("...\\Velkor\\velkor.tx").
+  const std::string base = box.InstallationPath();
   for (const std::size_t length : {218u, 219u}) {
     SCOPED_TRACE(length);
-    Sandbox box;
-    const std::string base = box.InstallationPath();
-    box.UseInstallationPath(base + std::string(length - base.size() - 1, 'p') + "\\");
-    ASSERT_EQ(box.InstallationPath().size(), length);
-    box.SetAgentValues(box.InstallationPath(), "R1");
+    const std::string installation = base + std::string(length - base.size() - 1, 'p') + "\\";
+    box.UseFolders(installation, installation + "Nexagent\\");
+    box.SetAgentValues(installation, "R1");
     box.InstallProgram();
     box.PrepareHost();
     EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-    EXPECT_EQ(box.IniValue("ERRORDESC"), "No DataBase Found");  // the run reached the databases
-    if (length == 218) {
-      EXPECT_EQ(box.ActivityLogPath().size(), 259u);
-      EXPECT_EQ(box.LogMessages().back(), "Program exited Sucessfully.");
-      continue;
-    }
-    // Status files aside (their paths are longer still, so they are not moved on), nothing but the INI file.
-    std::vector<std::string> files = box.AllFiles();
-    std::erase_if(
-        files, [](const std::string& file) { return file.find("\\radedavivururaz_") != std::string::npos; });
-    EXPECT_THAT(files, ElementsAre("Configuration\\DeviceList.ini", "Nexagent\\Config\\Velkor.ini",
-                                   "Nexagent\\NexDBInterface.dll", "Nexagent\\NexParser.dll",
-                                   "Nexagent\\TalLogger.dll", "Nexagent\\Velkor.exe"));
+    EXPECT_EQ(box.IniValue("ERRORDESC"), kNoDatabase);  // the run went on to the databases
+    EXPECT_EQ(fs::exists(box.ActivityLogPath().substr(0, 259)), length == 218);  // never a cut name
   }
 }
 
-TEST(StartUpOnAFreshAgentFolder, FirstRunKeepsItsStatus) {
-  Sandbox box;  // no Nexagent folder yet: every level of the INI folder is created
-  box.SetAgentValues(box.InstallationPath(), "R1");
-  box.UseProgramFolder("Program\\");
-  box.InstallProgram();
-  box.PrepareHost();
-  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  EXPECT_EQ(box.IniValue("ERRORDESC"), "No DataBase Found");  // the run reached the databases
-}
+TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
+  box.InstallTools();  // a healthy controller, and a database without records
+  box.WriteDatabase("empty.tsv", {});
+  box.SetAgentValues(box.InstallationPath(), "A&B");
+  box.SetIniValue("STATUS", "2");
+  box.SetIniValue("ERRORDESC", "broken ]]> <here>");
+  box.RunVelkor();  // no recovery to report without WEBPOST, nothing to repeat without MNTIME
+  EXPECT_EQ(box.IniValue("STATUS") + " " + box.IniValue("ERRORDESC"), "2 broken ]]> <here>");
+  EXPECT_THAT(box.StatusFiles(), IsEmpty());
 
-TEST_F(StartUp, LogLinesCarryDateTwelveHourTimeUserModuleAndUpperCasedType) {
+  box.SetIniValue("MNTIME", "2001/1/1 1:1:1");
   box.RunVelkor();
-  const auto entries = box.LogEntries();
-  ASSERT_EQ(entries.size(), kPassedGatesMessages.size() + 2);  // no database found, the last line
-  EXPECT_TRUE(
-      std::regex_match(entries[0].stamp, std::regex(R"(\d{4}-\d\d-\d\d (0\d|1[0-2]):\d\d:\d\d (AM|PM))")))
-      << entries[0].stamp;
-  EXPECT_FALSE(entries[0].user.empty());
-  EXPECT_EQ(entries[0].module, "WinMain");
-  EXPECT_EQ(entries[0].type, "INFO");
-  EXPECT_EQ(entries.back().type, "SUCCESS");
-  EXPECT_EQ(entries.back().detail, "");
-  EXPECT_EQ(entries.back().extra, "");
-  const std::string log = ReadWholeFile(box.ActivityLogPath());
-  EXPECT_EQ(log.rfind("#Fields:\tdate time\tUser Name\tmodule\ttype\tDescription\n", 0), 0u);
-  EXPECT_EQ(log.find('\r'), std::string::npos);
+  ASSERT_THAT(box.StatusFiles(), SizeIs(1));
+  std::smatch t;
+  const std::string mntime = box.IniValue("MNTIME");
+  ASSERT_TRUE(std::regex_match(mntime, t, std::regex(R"((\d{4})/(\d+)/(\d+) (\d+):(\d+):(\d+))"))) << mntime;
+  // Named after the emission time without leading zeros, then the milliseconds.
+  const std::string name = box.StatusFiles()[0];
+  EXPECT_TRUE(std::regex_match(
+      name, std::regex("radedavivururaz_N_A&B_velkor_" + t[1].str() + t[2].str() + t[3].str() + t[4].str() +
+                       t[5].str() + t[6].str() + R"(\d{1,3}\.txt)")))
+      << name << " vs " << mntime;
+  EXPECT_EQ(ReadWholeFile(box.DevadEZ() + name),
+            "<radedavivururaz>\r\n<regid>A&amp;B</regid>\r\n<mntime>" + t[2].str() + "/" + t[3].str() + "/" +
+                t[1].str() + " " + t[4].str() + ":" + t[5].str() + ":" + t[6].str() +
+                "</mntime>\r\n<status>2</status>\r\n<dbname>empty.tsv</dbname>\r\n<modid>29</modid>\r\n"
+                "<edesc><![CDATA[broken ]]]]><![CDATA[> <here>]]></edesc>\r\n"
+                "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>");
+  // Written in the log folder, then moved: nothing stays behind.
+  EXPECT_FALSE(fs::exists(box.InstallationPath() + "Nexagent\\ApplicationLog\\Velkor\\" + name));
+
+  box.RunVelkor();  // sent today already
+  EXPECT_THAT(box.StatusFiles(), SizeIs(1));
+  // The same day of the month a year earlier is another day.
+  box.SetIniValue("MNTIME",
+                  std::to_string(std::stoi(t[1]) - 1) + "/" + t[2].str() + "/" + t[3].str() + " 1:2:3");
+  box.RunVelkor();
+  EXPECT_THAT(box.StatusFiles(), SizeIs(2));
+  EXPECT_THAT(box.IniValue("MNTIME"), StartsWith(t[1].str() + "/" + t[2].str() + "/"));
 }
 
-TEST_F(StartUp, FieldLineIsWrittenOnceAndAgainAfterTheLogIsRemoved) {
-  const auto fieldLines = [&] {
-    const std::string log = ReadWholeFile(box.ActivityLogPath());
-    std::size_t count = 0;
-    for (std::size_t at = log.find("#Fields:"); at != std::string::npos; at = log.find("#Fields:", at + 1))
-      ++count;
-    return count;
+TEST_F(StartUp, RunningCopiesInAnyLetterCaseAreEndedAndOtherProgramsAreNot) {
+  const auto start = [&](const std::string& name) {  // a program that waits a minute
+    const std::string exe = box.InstallationPath() + name;
+    fs::create_directories(fs::path(exe).parent_path());
+    fs::copy_file(BinFolder() + "faketool.exe", exe);
+    return StartProgram(exe, " --faketool-child 60000", box.InstallationPath());
   };
-  box.RunVelkor();
-  box.RunVelkor();
-  EXPECT_EQ(fieldLines(), 1u);
-  const std::size_t perRun = kPassedGatesMessages.size() + 2;  // no database found, the last line
-  EXPECT_EQ(box.LogEntries().size(), 2 * perRun);
-  std::filesystem::remove(box.ActivityLogPath());
-  box.RunVelkor();
-  EXPECT_EQ(fieldLines(), 1u);
-  EXPECT_EQ(box.LogEntries().size(), perRun);
+  const platform::Handle copy = start("elsewhere\\VELKOR.EXE");
+  const platform::Handle other = start("elsewhere\\other.exe");
+  // A copy that lets others open it only to end it and to query it, as under
+  // a stricter account or an older Windows.
+  const platform::Handle strict = start("strict\\Velkor.exe");
+  PSECURITY_DESCRIPTOR onlyEndAndQuery = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x101401;;;WD)", SDDL_REVISION_1,
+                                                                   &onlyEndAndQuery, nullptr));
+  EXPECT_TRUE(SetKernelObjectSecurity(strict.get(), DACL_SECURITY_INFORMATION, onlyEndAndQuery));
+  LocalFree(onlyEndAndQuery);
+
+  EXPECT_EQ(box.RunVelkor().exitCode, 1u);  // the new run survives and completes
+
+  const auto ended = [](const platform::Handle& process) {
+    return WaitForSingleObject(process.get(), 3000) == WAIT_OBJECT_0;
+  };
+  EXPECT_TRUE(ended(copy));
+  EXPECT_TRUE(ended(strict));
+  EXPECT_FALSE(ended(other));
+  TerminateProcess(other.get(), 0);
 }
 
-TEST_F(StartUp, ArgumentsThatMeanAFullRun) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"0"}, {"abc"}, {"1", "2"}}) {
-    std::filesystem::remove(box.ActivityLogPath());
-    EXPECT_EQ(box.RunVelkor(arguments).exitCode, 1u) << ::testing::PrintToString(arguments);
-    EXPECT_EQ(box.LogMessages().back(), "Program exited Sucessfully.") << ::testing::PrintToString(arguments);
+TEST_F(StartUp, AccessViolationInAComponentEndsTheRunAsWinMainsHandlerDoes) {
+  // It escapes every catch-all handler. The test build of the logger faults on
+  // the fourth line, once or (the handler's line too) from there on: the
+  // status was reported first, so the run does not end unreported.
+  fs::copy_file(BinFolder() + "faulting\\TalLogger.dll", box.ProgramFolder() + "TalLogger.dll",
+                fs::copy_options::overwrite_existing);
+  for (const std::string variable : {"VELKOR_FAULT_ON", "VELKOR_FAULT_FROM"}) {
+    SCOPED_TRACE(variable);
+    box.ClearRunTraces();
+    const ScopedEnvironment fault(variable.c_str(), "supports OS version");
+    EXPECT_EQ(box.RunVelkor().exitCode, 0u);  // not the fault's code
+    EXPECT_EQ(box.IniValue("STATUS"), "2");
+    EXPECT_EQ(box.IniValue("ERRORDESC"), "Exception occured in WinMain while processing the data");
+    EXPECT_THAT(box.StatusFiles(), SizeIs(1));
+    const std::vector<LogEntry> entries = box.LogEntries();
+    ASSERT_EQ(entries.size(), variable == "VELKOR_FAULT_ON" ? 4u : 3u);
+    EXPECT_EQ(entries[2].message, kPassedGatesMessages[2]);
+    if (entries.size() == 3) continue;
+    EXPECT_EQ(entries[3].module + " " + entries[3].type + " " + entries[3].message,
+              "WinMain ERROR Exception Occured ");
+    EXPECT_FALSE(entries[3].detail.empty());  // the system's text of the last error
   }
-}
-
-TEST_F(StartUp, InvalidArgumentsWriteTheFourLinesAndStop) {
-  for (const std::string argument : {"2", "-1"}) {
-    std::filesystem::remove(box.ActivityLogPath());
-    EXPECT_EQ(box.RunVelkor({argument}).exitCode, 0u) << argument;
-    EXPECT_EQ(box.LogMessages(), kInvalidArgumentLines) << argument;
-  }
-  EXPECT_EQ(box.IniValue("STATUS"), "<absent>");
-  EXPECT_THAT(box.StatusFiles(), IsEmpty());
-}
-
-TEST_F(StartUp, RegIdFallsBackToOrvamobileIni) {
-  box.SetAgentValues(box.InstallationPath(), std::nullopt);
-  WriteWholeFile(box.InstallationPath() + "orvamobile.ini", "[MACHINE_INFO]\r\nDCRegId=FALLBACK7\r\n");
-  EXPECT_EQ(box.RunVelkor().exitCode, 1u);
-  ASSERT_EQ(box.StatusFiles().size(), 1u);
-  EXPECT_THAT(box.StatusFiles()[0], ::testing::StartsWith("radedavivururaz_N_FALLBACK7_velkor_"));
-}
-
-TEST_F(StartUp, MissingRegIdStopsAfterTheFirstLine) {
-  box.SetAgentValues(box.InstallationPath(), std::nullopt);
-  EXPECT_EQ(box.RunVelkor().exitCode, 0u);
-  EXPECT_THAT(box.LogMessages(), ElementsAre("Main Function Started", "RegID not found"));
-  EXPECT_THAT(box.StatusFiles(), IsEmpty());
 }
 
 }  // namespace

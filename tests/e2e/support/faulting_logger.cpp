@@ -1,17 +1,14 @@
-// A test build of the logger library that raises an access violation on
-// request: the environment variable VELKOR_FAULT_ON names a text, and the
-// first line to be written that holds it faults instead; with VELKOR_FAULT_FROM
-// that line and every line after it fault. Every other call is the stand-in's
-// own LogDataToDisk, which this library carries unchanged and exports under
-// its name in place of this wrapper (faulting_logger.def).
+// The logger library with an access violation on request, never shipped: the
+// first line holding the text VELKOR_FAULT_ON names faults, and with
+// VELKOR_FAULT_FROM every line from that one on. The export's name leads
+// here (faulting_logger.def); every other line goes to the stand-in's own.
 #include <windows.h>
 
 #include <string_view>
 
 #include "platform/logger_api.h"
 
-// The very type of the export, calling convention included.
-extern "C" decltype(LogDataToDisk) FaultingLogDataToDisk;
+extern "C" decltype(LogDataToDisk) FaultingLogDataToDisk;  // the very type, calling convention included
 
 int FaultingLogDataToDisk(const char* path, const char* text, int length, const char* header, int mode,
                           int* out) {
@@ -25,8 +22,8 @@ int FaultingLogDataToDisk(const char* path, const char* text, int length, const 
       std::string_view(text, static_cast<std::size_t>(length)).find(wanted) != std::string_view::npos;
   if ((!faulted && matches) || (faulted && !once)) {
     faulted = true;
-    // What a null dereference raises, without undefined behaviour.
-    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0,
+                   nullptr);  // as a null dereference
   }
   return LogDataToDisk(path, text, length, header, mode, out);
 }

@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <winsock2.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
-#include "platform/handles.h"
+#include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/system.h"
 #include "support/com_server.h"
 
 namespace fs = std::filesystem;
@@ -20,12 +22,27 @@ namespace velkor::e2e {
 namespace {
 
 constexpr char kAgentKey[] = "SOFTWARE\\ZOVEZO";
+constexpr char kSupportToolsProductKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
+    "DCB0F70FD6C59944F950E67D7470A827";
+constexpr char kSupportToolsEntry[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkorE2ESupportTools";
+const std::vector<std::string> kDatabaseColumns = {"RecordKey", "GroupID",  "TestID",     "TestName",
+                                                   "DeviceID",  "Enabled",  "FunctionID", "Status",
+                                                   "ErrorCode", "UpdatedAt"};
 
-std::string CurrentTestName() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : "adhoc";
-  std::replace(name.begin(), name.end(), '/', '_');
-  return name;
+platform::RegKey CreateKey(const char* path) {
+  platform::RegKey key;
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr,
+                  key.receive(), nullptr);
+  return key;
+}
+
+void SetKey(const char* path, bool present) {
+  if (present)
+    (void)CreateKey(path);  // created, then closed
+  else
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY, 0);
 }
 
 void SetOrDeleteValue(HKEY key, const char* name, const std::optional<std::string>& value) {
@@ -36,133 +53,13 @@ void SetOrDeleteValue(HKEY key, const char* name, const std::optional<std::strin
     RegDeleteValueA(key, name);
 }
 
-constexpr REGSAM kAccess32 = KEY_ALL_ACCESS | KEY_WOW64_32KEY;
-
-platform::RegKey CreateKey(const char* path) {
-  platform::RegKey key;
-  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, kAccess32, nullptr, key.receive(), nullptr);
-  return key;
-}
-
-constexpr char kSupportToolsProductKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products\\"
-    "DCB0F70FD6C59944F950E67D7470A827";
-constexpr char kSupportToolsEntry[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelkorE2ESupportTools";
-
-}  // namespace
-
-ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
-  if (const DWORD size = GetEnvironmentVariableA(name, nullptr, 0); size != 0) {
-    std::string former(size, '\0');
-    former.resize(GetEnvironmentVariableA(name, former.data(), size));
-    former_ = std::move(former);
-  }
-  SetEnvironmentVariableA(name, value);
-}
-
-ScopedEnvironment::~ScopedEnvironment() {
-  SetEnvironmentVariableA(name_, former_ ? former_->c_str() : nullptr);
-}
-
-std::string HostName() {
-  WSADATA data{};
-  WSAStartup(MAKEWORD(2, 2), &data);
-  char name[260] = {};
-  gethostname(name, sizeof name);
-  WSACleanup();
-  return name;
-}
-
-void Sandbox::PrepareHost(const HostSetup& host) {
-  hostPrepared_ = true;
-  {
-    platform::RegKey version = CreateKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
-    SetOrDeleteValue(version.get(), "CurrentVersion", host.osVersion);
-  }
-  if (host.ntdsServiceKey)
-    (void)CreateKey("SYSTEM\\CurrentControlSet\\Services\\NTDS");  // created, then closed
-  else
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\NTDS", KEY_WOW64_32KEY, 0);
-  if (host.uninstallDisplayName)
-    SetOrDeleteValue(CreateKey(kSupportToolsEntry).get(), "DisplayName", host.uninstallDisplayName);
-  else
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsEntry, KEY_WOW64_32KEY, 0);
-  if (host.supportToolsProductKey)
-    (void)CreateKey(kSupportToolsProductKey);
-  else
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSupportToolsProductKey, KEY_WOW64_32KEY, 0);
-  char windows[MAX_PATH] = {};
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string database = std::string(windows) + "\\NTDS\\ntds.dit";
+void WriteOrRemove(const std::string& path, const std::optional<std::string>& content) {
   std::error_code ignored;
-  if (host.ntdsDatabase)
-    WriteWholeFile(database, "directory database");
+  if (content)
+    WriteWholeFile(path, *content);
   else
-    fs::remove(database, ignored);
-  const std::string deviceList = installationPath_ + "Configuration\\DeviceList.ini";
-  if (host.deviceSection)
-    WriteWholeFile(deviceList, "[" + HostName() + "]\r\n" + *host.deviceSection);
-  else
-    fs::remove(deviceList, ignored);
+    fs::remove(path, ignored);
 }
-
-Sandbox::Sandbox() {
-  installationPath_ = "C:\\velkor-e2e\\" + CurrentTestName() + "\\";
-  programFolder_ = installationPath_ + "Nexagent\\";
-  std::error_code ignored;
-  fs::remove_all(installationPath_, ignored);
-  fs::create_directories(installationPath_);
-}
-
-Sandbox::~Sandbox() {
-  if (!registeredComponent_.empty()) velkor::testing::SelfRegister(registeredComponent_, true);
-  if (!hostPrepared_) return;
-  HostSetup fresh;
-  fresh.osVersion = std::nullopt;
-  fresh.ntdsServiceKey = false;
-  fresh.ntdsDatabase = false;
-  fresh.deviceSection = std::nullopt;
-  PrepareHost(fresh);
-}
-
-void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
-                             const std::optional<std::string>& regId) {
-  platform::RegKey key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
-                            nullptr, key.receive(), nullptr),
-            ERROR_SUCCESS);
-  SetOrDeleteValue(key.get(), "InstallationPath", installationPath);
-  SetOrDeleteValue(key.get(), "REGID", regId);
-}
-
-void Sandbox::InstallProgram(bool withLogger) {
-  fs::create_directories(programFolder_);
-  std::vector<std::string> files = {"Velkor.exe", "NexParser.dll", "NexDBInterface.dll"};
-  if (withLogger) files.push_back("TalLogger.dll");
-  for (const auto& file : files)
-    fs::copy_file(BinFolder() + file, programFolder_ + file, fs::copy_options::overwrite_existing);
-  // In this process, of the program's width: the registry view the program reads.
-  registeredComponent_ = programFolder_ + "NexDBInterface.dll";
-  ASSERT_EQ(velkor::testing::SelfRegister(registeredComponent_, false), S_OK);
-}
-
-void Sandbox::InstallTools(const std::string& scenario, const std::string& hostName) const {
-  fs::create_directories(programFolder_);
-  for (const char* tool : velkor::testing::kFakeToolNames)
-    fs::copy_file(BinFolder() + "faketool.exe", programFolder_ + tool + ".exe",
-                  fs::copy_options::overwrite_existing);
-  WriteWholeFile(programFolder_ + "faketool.ini", velkor::testing::FakeToolIni(scenario, hostName));
-}
-
-void Sandbox::SetToolOption(const std::string& tool, const std::string& key, const std::string& value) const {
-  platform::IniWrite(programFolder_ + "faketool.ini", tool, key, value);
-}
-
-namespace {
-const std::vector<std::string> kDatabaseColumns = {"RecordKey", "GroupID",  "TestID",     "TestName",
-                                                   "DeviceID",  "Enabled",  "FunctionID", "Status",
-                                                   "ErrorCode", "UpdatedAt"};
 
 std::vector<std::string> SplitFields(const std::string& line) {
   std::vector<std::string> fields;
@@ -172,21 +69,111 @@ std::vector<std::string> SplitFields(const std::string& line) {
   fields.push_back(line.substr(start));
   return fields;
 }
+
 }  // namespace
 
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+  if (const char* former = std::getenv(name)) former_ = former;
+  SetEnvironmentVariableA(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  SetEnvironmentVariableA(name_, former_ ? former_->c_str() : nullptr);
+}
+
+std::string HostName() { return platform::HostNameFromWinsock().value_or(""); }
+
+platform::Handle StartProgram(const std::string& exe, const std::string& arguments,
+                              const std::string& folder) {
+  std::string commandLine = "\"" + exe + "\"" + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info))
+    throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(GetLastError()));
+  platform::Handle thread(info.hThread);
+  return platform::Handle(info.hProcess);
+}
+
+std::vector<Record> RecordsOf(const std::vector<std::string>& functionIds) {
+  std::vector<Record> records;
+  for (const std::string& id : functionIds)
+    records.push_back({{"RecordKey", std::to_string(records.size() + 1)}, {"FunctionID", id}});
+  return records;
+}
+
+Sandbox::Sandbox() {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  installationPath_ = "C:\\velkor-e2e\\" + std::string(test->test_suite_name()) + "." + test->name() + "\\";
+  programFolder_ = installationPath_ + "Nexagent\\";
+  std::error_code ignored;
+  fs::remove_all(installationPath_, ignored);
+  fs::create_directories(installationPath_);
+}
+
+Sandbox::~Sandbox() {
+  if (!registeredComponent_.empty()) velkor::testing::SelfRegister(registeredComponent_, true);
+  if (hostPrepared_)
+    PrepareHost(
+        {.osVersion = std::nullopt, .ntdsServiceKey = false, .ntdsDatabase = false, .deviceSection = {}});
+}
+
+void Sandbox::PrepareHost(const HostSetup& host) {
+  hostPrepared_ = true;
+  SetOrDeleteValue(CreateKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion").get(), "CurrentVersion",
+                   host.osVersion);
+  SetKey("SYSTEM\\CurrentControlSet\\Services\\NTDS", host.ntdsServiceKey);
+  SetKey(kSupportToolsProductKey, host.supportToolsProductKey);
+  SetKey(kSupportToolsEntry, host.uninstallDisplayName.has_value());
+  if (host.uninstallDisplayName)
+    SetOrDeleteValue(CreateKey(kSupportToolsEntry).get(), "DisplayName", host.uninstallDisplayName);
+  WriteOrRemove(platform::WindowsDirectory() + "\\NTDS\\ntds.dit",
+                host.ntdsDatabase ? std::optional<std::string>("directory database") : std::nullopt);
+  WriteOrRemove(
+      installationPath_ + "Configuration\\DeviceList.ini",
+      host.deviceSection ? "[" + HostName() + "]\r\n" + *host.deviceSection : std::optional<std::string>());
+}
+
+void Sandbox::SetAgentValues(const std::optional<std::string>& installationPath,
+                             const std::optional<std::string>& regId) {
+  const platform::RegKey key = CreateKey(kAgentKey);
+  ASSERT_TRUE(key);
+  SetOrDeleteValue(key.get(), "InstallationPath", installationPath);
+  SetOrDeleteValue(key.get(), "REGID", regId);
+}
+
+void Sandbox::InstallProgram() {
+  fs::create_directories(programFolder_);
+  for (const char* file : {"Velkor.exe", "NexParser.dll", "NexDBInterface.dll", "TalLogger.dll"})
+    fs::copy_file(BinFolder() + file, programFolder_ + file, fs::copy_options::overwrite_existing);
+  // In this process, of the program's width: the registry view the program reads.
+  registeredComponent_ = programFolder_ + "NexDBInterface.dll";
+  ASSERT_EQ(velkor::testing::SelfRegister(registeredComponent_, false), S_OK);
+}
+
+void Sandbox::InstallTools(const std::string& scenario) const {
+  fs::create_directories(programFolder_);
+  for (const char* tool : velkor::testing::kFakeToolNames)
+    fs::copy_file(BinFolder() + "faketool.exe", programFolder_ + tool + ".exe",
+                  fs::copy_options::overwrite_existing);
+  WriteWholeFile(programFolder_ + "faketool.ini", velkor::testing::FakeToolIni(scenario));
+}
+
+void Sandbox::SetToolOption(const std::string& tool, const std::string& key, const std::string& value) const {
+  platform::IniWrite(programFolder_ + "faketool.ini", tool, key, value);
+}
+
 void Sandbox::WriteDatabase(const std::string& fileName, const std::vector<Record>& records) const {
+  std::vector<Record> rows = {{}};  // the header first
+  for (const std::string& column : kDatabaseColumns) rows[0][column] = column;
+  rows.insert(rows.end(), records.begin(), records.end());
   std::string text;
-  const auto appendLine = [&](const auto& field) {
-    for (std::size_t i = 0; i < kDatabaseColumns.size(); ++i)
-      text += (i ? "\t" : "") + field(kDatabaseColumns[i]);
+  for (Record& row : rows) {
+    for (const std::string& column : kDatabaseColumns)
+      text += (column == "RecordKey" ? "" : "\t") + row[column];
     text += "\r\n";
-  };
-  appendLine([](const std::string& column) { return column; });
-  for (const Record& record : records)
-    appendLine([&](const std::string& column) {
-      const auto found = record.find(column);
-      return found == record.end() ? std::string() : found->second;
-    });
+  }
   WriteWholeFile(DatabasesFolder() + fileName, text);
 }
 
@@ -202,17 +189,9 @@ std::vector<Record> Sandbox::ReadDatabase(const std::string& fileName) const {
       header = fields;
       continue;
     }
-    Record record;
+    Record& record = records.emplace_back();
     for (std::size_t i = 0; i < header.size() && i < fields.size(); ++i) record[header[i]] = fields[i];
-    records.push_back(std::move(record));
   }
-  return records;
-}
-
-std::vector<Record> RecordsOf(const std::vector<std::string>& functionIds) {
-  std::vector<Record> records;
-  for (const std::string& id : functionIds)
-    records.push_back({{"RecordKey", std::to_string(records.size() + 1)}, {"FunctionID", id}});
   return records;
 }
 
@@ -236,20 +215,11 @@ std::string Sandbox::DailyLog(const std::string& databaseName) const {
   return "";
 }
 
-platform::Handle Sandbox::StartVelkor(const std::vector<std::string>& arguments,
-                                      const std::string& exeName) const {
-  const std::string exe = programFolder_ + exeName;
-  std::string commandLine = "\"" + exe + "\"";
-  for (const auto& argument : arguments) commandLine += " " + argument;
-  const std::string& folder = workingFolder_.empty() ? programFolder_ : workingFolder_;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &info))
-    throw std::runtime_error("cannot start " + exe + ": error " + std::to_string(GetLastError()));
-  platform::Handle thread(info.hThread);
-  return platform::Handle(info.hProcess);
+platform::Handle Sandbox::StartVelkor(const std::vector<std::string>& arguments) const {
+  std::string joined;
+  for (const auto& argument : arguments) joined += " " + argument;
+  return StartProgram(programFolder_ + "Velkor.exe", joined,
+                      workingFolder_.empty() ? programFolder_ : workingFolder_);
 }
 
 Sandbox::Run Sandbox::WaitForEnd(const platform::Handle& process) {
@@ -262,8 +232,8 @@ Sandbox::Run Sandbox::WaitForEnd(const platform::Handle& process) {
   return run;
 }
 
-Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments, const std::string& exeName) const {
-  return WaitForEnd(StartVelkor(arguments, exeName));
+Sandbox::Run Sandbox::RunVelkor(const std::vector<std::string>& arguments) const {
+  return WaitForEnd(StartVelkor(arguments));
 }
 
 std::string Sandbox::IniValue(const std::string& key, const std::string& section) const {
@@ -276,6 +246,12 @@ void Sandbox::SetIniValue(const std::string& key, const std::string& value,
   platform::IniWrite(AgentIniPath(), section, key, value);
 }
 
+void Sandbox::ClearRunTraces() const {
+  fs::remove(ActivityLogPath());
+  fs::remove(AgentIniPath());
+  fs::remove_all(DevadEZ());
+}
+
 std::vector<LogEntry> Sandbox::LogEntries() const {
   // A field may hold a line break (system error texts end with CRLF): a line
   // that does not start with a date continues the entry before it.
@@ -283,21 +259,16 @@ std::vector<LogEntry> Sandbox::LogEntries() const {
   std::istringstream lines(ReadWholeFile(ActivityLogPath()));
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("#Fields:", 0) == 0) continue;
-    const bool startsEntry = line.size() > 10 && line[4] == '-' && line[7] == '-' && line[10] == ' ';
-    if (startsEntry || records.empty())
+    if (records.empty() || (line.size() > 10 && line[4] == '-' && line[7] == '-' && line[10] == ' '))
       records.push_back(line);
     else
       records.back() += "\n" + line;
   }
   std::vector<LogEntry> entries;
   for (const auto& record : records) {
-    std::vector<std::string> fields;
-    std::string::size_type start = 0;
-    for (std::string::size_type tab; (tab = record.find('\t', start)) != std::string::npos; start = tab + 1)
-      fields.push_back(record.substr(start, tab - start));
-    fields.push_back(record.substr(start));
-    fields.resize(7);
-    entries.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6]});
+    std::vector<std::string> f = SplitFields(record);
+    f.resize(7);
+    entries.push_back({f[0], f[1], f[2], f[3], f[4], f[5], f[6]});
   }
   return entries;
 }
@@ -309,20 +280,14 @@ std::vector<std::string> Sandbox::LogMessages() const {
 }
 
 std::vector<std::string> Sandbox::StatusFiles() const {
-  // Ordered by the full-precision write time: names without leading zeros do
-  // not sort by time, and the C runtime's times have whole seconds only.
-  std::vector<std::pair<ULONGLONG, std::string>> found;
-  WIN32_FIND_DATAA data{};
-  platform::FindHandle search(FindFirstFileA((DevadEZ() + "*").c_str(), &data));
-  for (bool more = static_cast<bool>(search); more; more = FindNextFileA(search.get(), &data)) {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const ULONGLONG written =
-        (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-    found.emplace_back(written, data.cFileName);
-  }
-  std::sort(found.begin(), found.end());
+  // By the full-precision write time: names without leading zeros do not
+  // sort by time, and the C runtime's times have whole seconds only.
+  std::vector<platform::FoundFile> found = platform::FindFiles(DevadEZ() + "*");
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.lastWrite, a.name) < std::tie(b.lastWrite, b.name);
+  });
   std::vector<std::string> names;
-  for (auto& file : found) names.push_back(std::move(file.second));
+  for (const auto& file : found) names.push_back(file.name);
   return names;
 }
 

@@ -1,7 +1,5 @@
-// A simulated agent installation for end-to-end runs of Velkor.exe under Wine:
-// a fresh folder under C:\velkor-e2e, the agent's registry key pointing at it,
-// the program and the stand-in libraries copied in, and readers for what the
-// run leaves behind.
+// A simulated agent installation for end-to-end runs of Velkor.exe under Wine,
+// and readers for what the runs leave behind.
 #pragma once
 
 #include <map>
@@ -18,13 +16,10 @@ using velkor::testing::BinFolder;
 using velkor::testing::ReadWholeFile;
 using velkor::testing::WriteWholeFile;
 
-// Sets an environment variable for the programs a test starts, until it goes
-// (it then has its former value again, or none).
+// An environment variable for the programs a test starts, restored when it goes.
 class ScopedEnvironment {
  public:
   ScopedEnvironment(const char* name, const char* value);
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
   ~ScopedEnvironment();
 
  private:
@@ -37,15 +32,14 @@ struct LogEntry {
   std::string stamp, user, module, type, message, detail, extra;
 };
 
-// The host as the gates see it. The defaults make a domain controller that is
-// monitored around the clock on every day.
+// The host as the gates see it; the defaults pass every gate, on every day and hour.
 struct HostSetup {
   std::optional<std::string> osVersion = "6.3";  // CurrentVersion; nullopt removes it
   bool ntdsServiceKey = true;
-  bool ntdsDatabase = true;                         // %Windir%\NTDS\ntds.dit
-  std::optional<std::string> uninstallDisplayName;  // an installed-programs entry with this name
-  bool supportToolsProductKey = false;              // the installer's product key of the 5.2 Support Tools
-  // The keys of this host's DeviceList.ini section; nullopt: no DeviceList.ini at all.
+  bool ntdsDatabase = true;                              // %Windir%\NTDS\ntds.dit
+  std::optional<std::string> uninstallDisplayName = {};  // an installed-programs entry
+  bool supportToolsProductKey = false;                   // the 5.2 Support Tools' installer key
+  // This host's DeviceList.ini section; nullopt: no DeviceList.ini.
   std::optional<std::string> deviceSection =
       "TYPE=1\r\nLOCALMACHINE=Y\r\nENABLE=1\r\nFROMTIME=0:0:0\r\nTOTIME=23:59:59\r\nDAYSTOMONITOR=0,1,2,3,4,"
       "5,6\r\n";
@@ -59,14 +53,17 @@ inline const std::vector<std::string> kPassedGatesMessages = {
     "Contians support tools",
 };
 
-// One record of a monitoring database: column name to value. Columns left
-// out are written empty.
+// A monitoring database record, column name to value; missing columns are empty.
 using Record = std::map<std::string, std::string>;
 // Records of these function IDs, keyed 1, 2, ...
 std::vector<Record> RecordsOf(const std::vector<std::string>& functionIds);
 
 // The host name as the program reads it.
 std::string HostName();
+
+// Starts `exe` in `folder`; `arguments` follow the quoted name as they are (" a b").
+platform::Handle StartProgram(const std::string& exe, const std::string& arguments,
+                              const std::string& folder);
 
 class Sandbox {
  public:
@@ -77,52 +74,40 @@ class Sandbox {
   // Writes (or with nullopt removes) the agent key's values.
   void SetAgentValues(const std::optional<std::string>& installationPath,
                       const std::optional<std::string>& regId);
-  // Puts the program in `relative` below the installation folder instead of Nexagent.
-  void UseProgramFolder(const std::string& relative) { programFolder_ = installationPath_ + relative; }
-  // Moves the installation to `path` (ending with a backslash), with the program in its Nexagent folder.
-  void UseInstallationPath(const std::string& path) {
-    installationPath_ = path;
-    programFolder_ = path + "Nexagent\\";
+  // Another installation folder (ending with a backslash) and program folder than the Nexagent one.
+  void UseFolders(const std::string& installation, const std::string& program) {
+    installationPath_ = installation;
+    programFolder_ = program;
   }
-  // Copies Velkor.exe and the stand-in libraries into the program folder and
-  // registers the database component there; the sandbox unregisters it.
-  void InstallProgram(bool withLogger = true);
-  // Puts the fake diagnostic tools beside the program, replaying the recorded
-  // `scenario` of the source tree; "@HOST@" in its reports becomes `hostName`
-  // (by default the computer's name).
-  void InstallTools(const std::string& scenario = "healthy", const std::string& hostName = "") const;
-  // Sets a per-tool key of faketool.ini (the tool's section: its name without .exe).
+  // The program and stand-in libraries, the database component registered until the sandbox goes.
+  void InstallProgram();
+  // The fake diagnostic tools beside the program, replaying a recorded scenario.
+  void InstallTools(const std::string& scenario = "healthy") const;
+  // A per-tool key of faketool.ini (section: the tool's name without .exe).
   void SetToolOption(const std::string& tool, const std::string& key, const std::string& value) const;
-  // Writes the monitoring database `fileName` (in DatabasesFolder) with the
-  // component's column header and `records`, CRLF line ends.
+  // The monitoring database `fileName` with the component's header, CRLF line ends.
   void WriteDatabase(const std::string& fileName, const std::vector<Record>& records) const;
-  // The records of the monitoring database `fileName`, every column by its header name.
   std::vector<Record> ReadDatabase(const std::string& fileName) const;
-  // "FunctionID=Status/ErrorCode" of every record of `fileName`, in file order, separated by blanks.
+  // "FunctionID=Status/ErrorCode" of every record, in file order, separated by blanks.
   std::string Results(const std::string& fileName) const;
-  // "Status/ErrorCode" of the records of `fileName`, by function ID (the last record of an ID).
+  // "Status/ErrorCode" by function ID (of its last record).
   std::map<std::string, std::string> ResultsById(const std::string& fileName) const;
-  // The daily result log the run wrote for the database `databaseName`; empty when there is none.
+  // The daily result log of the database `databaseName`; empty when there is none.
   std::string DailyLog(const std::string& databaseName) const;
-  // Sets up the machine (registry, Windows folder) and DeviceList.ini. The
-  // machine is left as a fresh prefix has it when the sandbox goes.
+  // The registry, %Windir% and DeviceList.ini, as a fresh prefix has them again when the sandbox goes.
   void PrepareHost(const HostSetup& host = HostSetup{});
 
   struct Run {
     unsigned long exitCode = 0;
   };
-  // Runs the program folder's `exeName` with `arguments`, waiting for its end.
-  Run RunVelkor(const std::vector<std::string>& arguments = {},
-                const std::string& exeName = "Velkor.exe") const;
-  // Starts the program folder's Velkor.exe with `arguments` and returns at
-  // once with its process.
-  platform::Handle StartVelkor(const std::vector<std::string>& arguments = {},
-                               const std::string& exeName = "Velkor.exe") const;
-  // Waits up to a minute for a started run to end (it is ended and the test
-  // fails when it does not).
+  Run RunVelkor(const std::vector<std::string>& arguments = {}) const;
+  platform::Handle StartVelkor(const std::vector<std::string>& arguments = {}) const;
+  // Waits up to a minute for a started run to end; ends it and throws when it does not.
   static Run WaitForEnd(const platform::Handle& process);
   // The folder runs start in (by default the program folder).
   void UseWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
+  // Removes the activity log, the agent INI file and the status files.
+  void ClearRunTraces() const;
 
   const std::string& InstallationPath() const { return installationPath_; }  // ends with a backslash
   const std::string& ProgramFolder() const { return programFolder_; }
@@ -131,14 +116,12 @@ class Sandbox {
     return installationPath_ + "nexagent\\ApplicationLog\\Velkor\\velkor.txt";
   }
   std::string DevadEZ() const { return installationPath_ + "DevadEZ\\"; }
-  // Where the database component finds the monitoring databases.
   std::string DatabasesFolder() const { return installationPath_ + "Nexagent\\Config\\Databases\\"; }
 
   std::string IniValue(const std::string& key, const std::string& section = "VELKOR") const;
   void SetIniValue(const std::string& key, const std::string& value,
                    const std::string& section = "VELKOR") const;
   std::vector<LogEntry> LogEntries() const;
-  // Messages of the log entries, in order.
   std::vector<std::string> LogMessages() const;
   // Names of the files in DevadEZ, oldest first.
   std::vector<std::string> StatusFiles() const;
