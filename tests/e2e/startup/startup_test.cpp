@@ -199,9 +199,9 @@ TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
   box.WriteDatabase("empty.tsv", {});
   box.SetAgentValues(box.InstallationPath(), "A&B");
   box.SetIniValue("STATUS", "2");
-  box.SetIniValue("ERRORDESC", "broken ]]> <here>");
+  box.SetIniValue("ERRORDESC", "broken ]]> <h\xE9re>");  // a letter of the code page
   box.RunVelkor();  // no recovery to report without WEBPOST, nothing to repeat without MNTIME
-  EXPECT_EQ(box.IniValue("STATUS") + " " + box.IniValue("ERRORDESC"), "2 broken ]]> <here>");
+  EXPECT_EQ(box.IniValue("STATUS") + " " + box.IniValue("ERRORDESC"), "2 broken ]]> <h\xE9re>");
   EXPECT_THAT(box.StatusFiles(), IsEmpty());
 
   box.SetIniValue("MNTIME", "2001/1/1 1:1:1");
@@ -215,7 +215,7 @@ TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
             "<radedavivururaz>\r\n<regid>A&amp;B</regid>\r\n<mntime>" + t[2].str() + "/" + t[3].str() + "/" +
                 t[1].str() + " " + t[4].str() + ":" + t[5].str() + ":" + t[6].str() +
                 "</mntime>\r\n<status>2</status>\r\n<dbname>empty.tsv</dbname>\r\n<modid>29</modid>\r\n"
-                "<edesc><![CDATA[broken ]]]]><![CDATA[> <here>]]></edesc>\r\n"
+                "<edesc><![CDATA[broken ]]]]><![CDATA[> <h\xC3\xA9re>]]></edesc>\r\n"  // UTF-8
                 "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>");
 
   box.RunVelkor();  // sent today already

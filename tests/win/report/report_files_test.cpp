@@ -1,19 +1,15 @@
 // The report's files on a real file system: the activity log's field line
-// once its file went away, the daily result log's place and limits, and
-// where the status file lands and in which encoding.
+// once its file went away, and the daily result log's place and limits.
 #include <windows.h>
 // After windows.h.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/handles.h"
-#include "platform/ini.h"
 #include "report/activity_log.h"
 #include "report/daily_result_line.h"
 #include "report/daily_result_log.h"
-#include "report/status_file.h"
 #include "support/fake_run_context.h"
 #include "support/test_files.h"
 
@@ -21,8 +17,6 @@ namespace velkor {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::AllOf;
-using ::testing::HasSubstr;
 using testing::ReadWholeFile;
 
 const std::string kFolder = "C:\\velkor-report-test\\";
@@ -92,22 +86,6 @@ TEST_F(ReportFiles, DailyResultLogPerDatabaseHostAndMonthOrRefusedOverItsLimits)
     EXPECT_TRUE(run.lines[0].detail.starts_with(kFolder + "Nexagent\\DataDirectory\\ddd")) << c.line;
     EXPECT_FALSE(fs::exists(kFolder + "Nexagent")) << c.line;
   }
-}
-
-// The file has no XML declaration, so it is read as UTF-8: letters of the
-// code page are converted.
-TEST_F(ReportFiles, StatusFileLandsInDevadEZInUtf8) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the expected bytes are those of code page 1252";
-  fs::create_directories(kFolder + "Nexagent\\ApplicationLog\\Velkor");
-  StatusContext status{"", kFolder + "Velkor.ini", "D\xE9p\xF4t.tsv", kFolder, "R"};
-  platform::IniWrite(status.iniPath, "VELKOR", "STATUS", "2");
-  platform::IniWrite(status.iniPath, "VELKOR", "ERRORDESC", "Acc\xE8s refus\xE9.");
-  EmitStatusFile(ctx, status);
-  const fs::directory_iterator delivered(kFolder + "DevadEZ");
-  ASSERT_NE(delivered, fs::directory_iterator());
-  EXPECT_THAT(ReadWholeFile(delivered->path()),
-              AllOf(HasSubstr("<dbname>D\xC3\xA9p\xC3\xB4t.tsv</dbname>"),
-                    HasSubstr("<edesc><![CDATA[Acc\xC3\xA8s refus\xC3\xA9.]]></edesc>")));
 }
 
 }  // namespace
