@@ -2,6 +2,8 @@
 // tools that hang, flood their output, end at once or are missing; databases
 // locked or taken away; runs ended by newer ones or at any moment; spoilt
 // settings files; status files that cannot be delivered; planted programs.
+#include <memory>
+
 #include "runs.h"
 
 namespace velkor::e2e {
@@ -313,44 +315,33 @@ TEST_F(Runs, PlantedFilesInTheWorkingFolderAreNeitherRunNorLoaded) {
 // The 64-bit build's tools in the native system folder of the prefix, where a
 // 64-bit Windows keeps dcdiag, repadmin and netdom and which a 32-bit process
 // reaches as Sysnative only; files of the same name are set aside meanwhile.
-class NativeSystemTools {
- public:
-  explicit NativeSystemTools(const std::string& faketool) {
-    char windows[MAX_PATH] = {};
-    GetWindowsDirectoryA(windows, MAX_PATH);
-    folder_ = std::string(windows) + "\\Sysnative\\";
-    for (const char* tool : velkor::testing::kFakeToolNames) {
-      const std::string target = folder_ + tool + ".exe";
-      if (fs::exists(target)) fs::rename(target, target + ".velkor-aside");
-      fs::copy_file(faketool, target);
-    }
-    WriteWholeFile(folder_ + "faketool.ini", velkor::testing::FakeToolIni("gpo_version_mismatch"));
-    // Wine runs its own net.exe from the system folder unless told otherwise.
-    RegSetKeyValueA(HKEY_CURRENT_USER, kOverrides, "net.exe", REG_SZ, "native", 7);
-  }
-  ~NativeSystemTools() {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kOverrides, "net.exe");
-    std::error_code ignored;
-    fs::remove(folder_ + "faketool.ini", ignored);
-    for (const char* tool : velkor::testing::kFakeToolNames) {
-      const std::string target = folder_ + tool + ".exe";
-      fs::remove(target, ignored);
-      if (fs::exists(target + ".velkor-aside")) fs::rename(target + ".velkor-aside", target, ignored);
-    }
-  }
-
- private:
-  static constexpr char kOverrides[] = "Software\\Wine\\DllOverrides";
-  std::string folder_;
-};
-
 TEST_F(Runs, TheNativeToolsOfA64BitWindowsAreRunByThe32BitProgram) {
   // Built by the 64-bit preset beside this build (build/windows64 beside build/windows).
   const std::string faketool = BinFolder() + "..\\..\\windows64\\bin\\faketool.exe";
   if (sizeof(void*) != 4 || !fs::exists(faketool)) GTEST_SKIP() << "needs the 64-bit build's " << faketool;
-  for (const char* tool : velkor::testing::kFakeToolNames) fs::remove(box.ProgramFolder() + tool + ".exe");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string native = std::string(windows) + "\\Sysnative\\";
+  const char* overrides = "Software\\Wine\\DllOverrides";
+  const std::shared_ptr<void> restore(nullptr, [&](void*) {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, overrides, "net.exe");
+    std::error_code ignored;
+    for (const std::string tool : velkor::testing::kFakeToolNames) {
+      fs::remove(native + tool + ".exe", ignored);
+      fs::rename(native + tool + ".exe.velkor-aside", native + tool + ".exe", ignored);
+    }
+    fs::remove(native + "faketool.ini", ignored);
+  });
+  for (const std::string tool : velkor::testing::kFakeToolNames) {
+    fs::remove(box.ProgramFolder() + tool + ".exe");
+    if (fs::exists(native + tool + ".exe"))
+      fs::rename(native + tool + ".exe", native + tool + ".exe.velkor-aside");
+    fs::copy_file(faketool, native + tool + ".exe");
+  }
+  WriteWholeFile(native + "faketool.ini", velkor::testing::FakeToolIni("gpo_version_mismatch"));
+  // Wine runs its own net.exe from the system folder unless told otherwise.
+  RegSetKeyValueA(HKEY_CURRENT_USER, overrides, "net.exe", REG_SZ, "native", 7);
   box.WriteDatabase("a.tsv", RecordsOf({"1001", "3001", "1003", "1108", "1132", "1133"}));
-  const NativeSystemTools tools(faketool);
 
   EXPECT_EQ(box.RunVelkor().exitCode, 1u);
   // Every tool ran (the policy checks because netdom named this host), and
