@@ -61,11 +61,5 @@ TEST(StatusXml, BytesXmlCannotCarryBecomeQuestionMarks) {
   EXPECT_EQ(CdataSection("]]\x01]]>"), "<![CDATA[]]?]]]]><![CDATA[>]]>");
 }
 
-// "%d/%d/%d" as the fuzz target monitoring_window checks it; numbers beyond an int saturate.
-TEST(StatusXml, StoredEmissionDateSaturates) {
-  EXPECT_EQ(ParseMnTimeDate("99999999999/3/7"), (CalendarDate{2147483647, 3, 7}));
-  EXPECT_EQ(ParseMnTimeDate("1/-99999999999/7"), (CalendarDate{1, -2147483647 - 1, 7}));
-}
-
 }  // namespace
 }  // namespace velkor
