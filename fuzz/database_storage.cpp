@@ -10,8 +10,7 @@ namespace {
 
 using velkor::fuzz::Expect;
 
-const std::string kFolder = "C:\\agent\\Config";
-const std::string kPath = kFolder + "\\Databases\\db.tsv";
+const std::string kPath = "C:\\agent\\Config\\Databases\\db.tsv";
 // Fields of a record: its key, then its columns.
 constexpr std::size_t kFunctionId = 6, kStatus = 7, kErrorCode = 8, kUpdatedAt = 9;
 const nexdb::MonResult kById{"9", "9", "1001", "1", "by id"};
@@ -41,7 +40,7 @@ std::optional<Records> ReadAll(nexdb::testing::MemoryFiles& files) try {
 
 // Whether the database is `original` with nothing left beside it.
 bool Untouched(const nexdb::testing::MemoryFiles& files, const std::string& original) {
-  return files.files.at(kPath) == original && files.PathsStartingWith(kFolder).size() == 1;
+  return files.files.at(kPath) == original && files.files.size() == 1;
 }
 
 // The result stored for the record at `index`.
