@@ -1,5 +1,5 @@
 // The parser library natively: a tool prints a sandbox scenario's report as the
-// fake tool does ("@HOST@" replaced, CR LF), searched with the reference search.
+// fake tool does ("@HOST@" replaced, CR LF), searched with the library's search.
 #pragma once
 
 #include <cctype>
@@ -13,7 +13,7 @@
 #include <string>
 
 #include "core/run_context.h"
-#include "support/reference_search.h"
+#include "phrase_search.h"
 #include "support/source_files.h"
 #include "tools/parser_calls.h"
 
@@ -60,7 +60,7 @@ class ReplayedTools : public ParserCalls {
       for (std::size_t at = 2; at + 1 < text.size(); at += 2) narrow += text[at];
       text = narrow;
     }
-    const std::vector<bool> found = nexparser::ReferenceSearch(text, phrases);
+    const std::vector<bool> found = nexparser::SearchText(text, phrases);
     for (std::size_t i = 0; i < phrases.size(); ++i) {
       hits.hits.emplace_back(found[i] ? "1" : "0");
       hits.phrases.push_back(phrases[i].empty() ? std::nullopt : std::optional<std::string>(phrases[i]));

@@ -12,7 +12,6 @@
 #include "classify/phrase_tables.h"
 #include "classify/sub_keywords.h"
 #include "support/fake_run_context.h"
-#include "support/slot_sets.h"
 
 namespace velkor {
 namespace {
@@ -84,19 +83,6 @@ TEST(SubKeyWordFunctionId, SpellingsThatDifferByABlankOrADotStayApart) {
       {"An Warning Event occurred.EventID: 0x800004D0", 1139}};
   // clang-format on
   for (const auto& [phrase, id] : cases) EXPECT_EQ(GetSubKeyWordFunctionID(phrase), id) << phrase;
-}
-
-TEST(SetToolErrorCodes, EachToolFillsExactlyItsSlots) {
-  // clang-format off
-  const std::pair<int, std::set<int>> cases[] = {
-      {0, {1}}, {1, testing::SlotRanges({{3, 79}, {109, 124}})}, {3, {132}}, {4, {108}}, {5, {133}},
-      {2, testing::SlotRanges({{80, 107}, {125, 131}, {134, 134}})}, {6, {0}}, {-1, {0}}};
-  // clang-format on
-  for (const auto& [kind, expected] : cases) {
-    ConditionSlots slots;
-    SetToolErrorCodes(kind, "1722", slots);
-    EXPECT_EQ(testing::SlotsHolding(slots, "1722"), expected) << kind;
-  }
 }
 
 }  // namespace

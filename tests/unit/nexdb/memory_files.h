@@ -1,6 +1,6 @@
-// Files in memory for the database storage, with the sharing rules of the
-// real ones (a file being read cannot be replaced or rewritten), reads of a
-// few bytes at a time (lines arrive in pieces) and failures a test orders.
+// Files in memory for the database storage, with the sharing rule of the real
+// ones (a file being read cannot be replaced or rewritten), reads of a few
+// bytes at a time (lines arrive in pieces) and failures a test orders.
 #pragma once
 
 #include <algorithm>
@@ -28,16 +28,14 @@ class MemoryFiles : public FileAccess {
   }
 
   std::unique_ptr<OutputFile> Create(const std::string& path) override {
-    if (readers_.count(path) != 0 || writers_.count(path) != 0)
-      throw StorageError("cannot create " + path + ": in use");
+    if (readers_.count(path) != 0) throw StorageError("cannot create " + path + ": in use");
     files[path].clear();
     return std::make_unique<Writer>(*this, path);
   }
 
   void Replace(const std::string& from, const std::string& to) override {
     if (failReplace) throw StorageError("cannot replace " + to + ": refused by the test");
-    if (readers_.count(to) != 0 || writers_.count(from) != 0)
-      throw StorageError("cannot replace " + to + ": in use");
+    if (readers_.count(to) != 0) throw StorageError("cannot replace " + to + ": in use");
     files[to] = files.at(from);
     files.erase(from);
   }
@@ -46,20 +44,14 @@ class MemoryFiles : public FileAccess {
 
   std::vector<std::string> FileNames(const std::string& folder) override {
     std::vector<std::string> names;
-    for (const std::string& path : PathsStartingWith(folder + "\\"))
-      if (path.find('\\', folder.size() + 1) == std::string::npos)
-        names.push_back(path.substr(folder.size() + 1));
+    for (const auto& file : files)
+      if (file.first.starts_with(folder + "\\") &&
+          file.first.find('\\', folder.size() + 1) == std::string::npos)
+        names.push_back(file.first.substr(folder.size() + 1));
     return names;
   }
 
   std::string Now() override { return now; }
-
-  std::vector<std::string> PathsStartingWith(const std::string& prefix) const {
-    std::vector<std::string> paths;
-    for (const auto& file : files)
-      if (file.first.size() > prefix.size() && file.first.rfind(prefix, 0) == 0) paths.push_back(file.first);
-    return paths;
-  }
 
  private:
   // Reads the content the file had when it was opened, seven bytes at a time.
@@ -88,15 +80,12 @@ class MemoryFiles : public FileAccess {
 
   class Writer : public OutputFile {
    public:
-    Writer(MemoryFiles& owner, std::string path) : owner_(owner), path_(std::move(path)) {
-      owner_.writers_.insert(path_);
-    }
-    ~Writer() override { Finish(); }
+    Writer(MemoryFiles& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
     void Write(std::string_view data) override {
       if (owner_.failWrite) throw StorageError("cannot write " + path_ + ": disk full");
       owner_.files.at(path_).append(data);
     }
-    void Finish() override { owner_.writers_.erase(path_); }
+    void Finish() override {}
 
    private:
     MemoryFiles& owner_;
@@ -104,7 +93,6 @@ class MemoryFiles : public FileAccess {
   };
 
   std::multiset<std::string> readers_;
-  std::set<std::string> writers_;
 };
 
 }  // namespace nexdb::testing

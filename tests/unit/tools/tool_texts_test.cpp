@@ -1,6 +1,4 @@
-// The tools' plain decisions: where a tool starts from, and the PDC role
-// holder (the fuzz target role_holder checks both readings against plain
-// models on any text).
+// The tools' plain decisions: where a tool starts from, and the PDC role holder.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -42,25 +40,14 @@ TEST(ToolStart, OnlyTheLimitsEndARunForGood) {
     EXPECT_FALSE(ToolWasEndedAtItsLimits(text)) << text;
 }
 
-TEST(RoleHolder, HostIsNamedOnlyAsAWholeName) {
-  // clang-format off
-  const std::pair<const char*, bool> cases[] = {
-      {"dc1.corp.example", true}, {"CORP\\DC1", true}, {"DC2 DC1\r\n", true}, {"PDC\tdc1.corp.example", true},
-      {"DC10, DC1", true},  // a longer name first, then the host's own
-      {"DC10", false}, {"MYDC1", false}, {"DC1-A", false}, {"X-DC1", false}, {"", false}};
-  // clang-format on
-  for (const auto& [text, named] : cases) EXPECT_EQ(NamesHost(text, "DC1"), named) << text;
+// The fuzz target role_holder checks both readings against plain models on any text; the unit
+// run keeps the main edges: trailing blanks, a longer name first, a name inside another, no host.
+TEST(RoleHolder, HolderIsTheLastWordAndAHostIsNamedOnlyAsAWholeName) {
+  EXPECT_EQ(RoleLineHolder("PDC role                    DC1.corp.example.com   \t \r\n"),
+            "DC1.corp.example.com");
+  EXPECT_TRUE(NamesHost("DC10, DC1", "DC1"));
+  EXPECT_FALSE(NamesHost("MYDC1", "DC1"));
   EXPECT_FALSE(NamesHost("DC1", ""));
-}
-
-TEST(RoleHolder, RoleLineHolderIsTheLastWordAfterABlank) {
-  // clang-format off
-  const std::pair<std::string, std::string> cases[] = {
-      {"PDC role                    DC1.corp.example.com   \t \r\n", "DC1.corp.example.com"},
-      {"PDC- - - - - - - - - - - - - DC2.domain.tld\n", "DC2.domain.tld"},
-      {"PDC\tDC1.corp.example.com\t\n", "PDC\tDC1.corp.example.com"}, {"   \n", ""}};
-  // clang-format on
-  for (const auto& [line, holder] : cases) EXPECT_EQ(RoleLineHolder(line), holder) << line;
 }
 
 }  // namespace
