@@ -4,12 +4,13 @@
 // settings files; status files that cannot be delivered; planted programs.
 #include <memory>
 
-#include "runs.h"
+#include "support/agent_test.h"
 
 namespace velkor::e2e {
 namespace {
 
 using namespace ::testing;
+using Runs = AgentTest;
 
 // One fault per tool in one run. Each fails only its own conditions, with
 // the reason in their error code, and each is reported as the run's status.

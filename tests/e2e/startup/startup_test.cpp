@@ -12,7 +12,7 @@
 #include <regex>
 
 #include "platform/system.h"
-#include "support/sandbox.h"
+#include "support/agent_test.h"
 
 namespace velkor::e2e {
 namespace {
@@ -24,12 +24,11 @@ using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
 
-const std::string kDone = "Program exited Sucessfully.";
 const std::string kNoDatabase = "No DataBase Found";  // the status of a full run here
 const std::string kNoDc = "Machine is Not Domain Controller";
 const std::string kNoTools = "Machine does not contain support tools";
 
-std::vector<std::string> Lines(std::size_t passedGates, std::initializer_list<std::string> more) {
+std::vector<std::string> GatesThen(std::size_t passedGates, std::initializer_list<std::string> more) {
   std::vector<std::string> lines(kPassedGatesMessages.begin(),
                                  kPassedGatesMessages.begin() + static_cast<long>(passedGates));
   lines.insert(lines.end(), more);
@@ -46,20 +45,14 @@ std::string OtherDays() {
   return days;
 }
 
-class StartUp : public ::testing::Test {
+class StartUp : public AgentTest {
  protected:
-  void SetUp() override {
-    box.SetAgentValues(box.InstallationPath(), "R1");
-    box.InstallProgram();
-    box.PrepareHost();
-  }
   // Moves the program out of Nexagent, which goes, to `relative` below the installation folder.
   void MoveProgram(const std::string& relative) {
     fs::remove_all(box.ProgramFolder());
     box.UseFolders(box.InstallationPath(), box.InstallationPath() + relative);
     box.InstallProgram();
   }
-  Sandbox box;
 };
 
 TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
@@ -77,7 +70,7 @@ TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
       "By default it take 0 means velkor Execution all the EXE's Specified to check AD",
       "1 Means velkor Execution only for Net Share and DCDiag.exe"};
   const auto tools = [](const char* found) {
-    return Lines(6, {found, "Contians support tools", "Number Of DataBase", kDone});
+    return GatesThen(6, {found, "Contians support tools", "Number Of DataBase", kDone});
   };
   const auto remove = [](const char* file) {
     return [file](const Sandbox& b) { fs::remove(b.ProgramFolder() + file); };
@@ -88,25 +81,25 @@ TEST_F(StartUp, GatesAndArgumentsEndTheRunWithTheirLinesAndStatus) {
   const std::string mod = platform::SystemErrorText(ERROR_MOD_NOT_FOUND).value_or("");
   // clang-format off
   const Row rows[] = {
-      {"two arguments", Lines(7, {"Number Of DataBase", kDone}), kNoDatabase, {}, {"1", "2"}},
+      {"two arguments", GatesThen(7, {"Number Of DataBase", kDone}), kNoDatabase, {}, {"1", "2"}},
       {"-1", invalid, "<absent>", {}, {"-1"}},
-      {"quick run", Lines(7, {"no DataBase found", "Number Of DataBase", kDone}), "<absent>", {}, {"1"}},
+      {"quick run", GatesThen(7, {"no DataBase found", "Number Of DataBase", kDone}), "<absent>", {}, {"1"}},
       {"no logger", {}, "TalLogger.dll Dependency dll is missing ", {}, {}, remove("TalLogger.dll")},
       {"5.0 tools", tools("Support tools found in unInstaller check"), kNoDatabase,
        {.osVersion = "5.0", .uninstallDisplayName = "Windows 2000 Support Tools"}},
-      {"5.2 case-sensitive", Lines(6, {"No Support tools found", kNoTools}), kNoTools,
+      {"5.2 case-sensitive", GatesThen(6, {"No Support tools found", kNoTools}), kNoTools,
        {.osVersion = "5.2", .uninstallDisplayName = "windows support tools"}},
       {"5.2 installer key", tools("Support tools found in Installer check"), kNoDatabase,
        {.osVersion = "5.2", .supportToolsProductKey = true}},
-      {"5.0 and a blank", Lines(2, {"", "OS version is not supported "}), "OS version is not supported",
+      {"5.0 and a blank", GatesThen(2, {"", "OS version is not supported "}), "OS version is not supported",
        {.osVersion = "5.0 "}, {}, nullptr, "5.0  OS Version is not matched"},
-      {"member server", Lines(4, {"RegOpenKeyEx Failed", kNoDc}), kNoDc, {.ntdsServiceKey = false}},
-      {"service key without database", Lines(5, {kNoDc}), kNoDc, {.ntdsDatabase = false}},
+      {"member server", GatesThen(4, {"RegOpenKeyEx Failed", kNoDc}), kNoDc, {.ntdsServiceKey = false}},
+      {"service key without database", GatesThen(5, {kNoDc}), kNoDc, {.ntdsDatabase = false}},
       {"outside its days", {kPassedGatesMessages[0], "DaysToMonitor is not matched in DeviceList.Ini",
        "Condition(s) not satisfied in the devicelist.ini file"}, "<absent>", {.deviceSection = otherDays}},
       {"no DeviceList.ini", {kPassedGatesMessages[0], "DeviceList.Ini File Not Found"},
        "DeviceList.ini File Not Found", {.deviceSection = std::nullopt}},
-      {"no parser", Lines(7, {"NexParser LoadLibrary failed"}),
+      {"no parser", GatesThen(7, {"NexParser LoadLibrary failed"}),
        "NexParser.dll  Dependency dll is missing " + mod.substr(0, mod.find('\r')), {}, {},
        remove("NexParser.dll"), mod},
   };
@@ -195,8 +188,7 @@ TEST_F(StartUp, ActivityLogPathOverItsLimitIsRefusedNotCut) {
 }
 
 TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
-  box.InstallTools();  // a healthy controller, and a database without records
-  box.WriteDatabase("empty.tsv", {});
+  box.WriteDatabase("empty.tsv", {});  // a healthy controller, and a database without records
   box.SetAgentValues(box.InstallationPath(), "A&B");
   box.SetIniValue("STATUS", "2");
   box.SetIniValue("ERRORDESC", "broken ]]> <h\xE9re>");  // a letter of the code page

@@ -1,5 +1,6 @@
-// One installed agent for the run scenarios: the program, a monitored domain
-// controller and the healthy tools; readers of what a run leaves behind.
+// The fixture of every end-to-end test: an installed agent with the program,
+// a monitored domain controller and the healthy tools; readers of what a run
+// leaves behind.
 #pragma once
 
 #include <windows.h>
@@ -65,7 +66,7 @@ inline std::vector<std::string> FilesIn(const std::string& folder, const std::st
   return names;
 }
 
-class Runs : public ::testing::Test {
+class AgentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     box.SetAgentValues(box.InstallationPath(), "R1");
