@@ -45,8 +45,7 @@ nexdb::RowUpdate UpdateOf(const std::string& key, std::size_t index) {
   return {key, std::to_string(index % 2), "E" + std::to_string(index)};
 }
 
-// The length of the input chooses a failing disk once the database is open,
-// or a database never closed.
+// The input's length chooses a disk failing once the database is open, or no Close.
 const std::array<std::string, 8> kFaults{"", "replace", "write", "read", "unclosed"};
 
 }  // namespace
@@ -88,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const nexdb::RowUpdate stored = UpdateOf("", i == 0 ? before->size() : i);
     expected[kStatus] = *stored.status;
     expected[kErrorCode] = *stored.errorCode;
-    expected[kUpdatedAt] = files.now;
+    expected[kUpdatedAt] = files.Now();
     Expect((*after)[i] == expected, "a record lost its key, place, fields or stored result");
   }
   return 0;

@@ -2,7 +2,6 @@
 // (fuzz/README.md) finds exactly what a plain reference search finds.
 #include "phrase_search.h"
 
-#include <algorithm>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -13,13 +12,11 @@ namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   return lower;
 }
 
-// Whether `line` holds the parts of `phrase` between its stars in order, each
-// after the one before.
+// Whether `line` holds the parts of `phrase` between its stars, each after the one before.
 bool LineHolds(std::string_view line, std::string_view phrase) {
   std::size_t from = 0;
   for (const std::string_view part : velkor::fuzz::SplitAt(phrase, '*')) {

@@ -18,9 +18,9 @@ class MemoryFiles : public FileAccess {
  public:
   std::map<std::string, std::string> files;  // a file opened that is not here fails the test
   std::string failing;                       // the operation that fails: "read", "write" or "replace"
-  std::string now = "2024-05-06 07:08:09";
 
   std::unique_ptr<InputFile> OpenForReading(const std::string& path) override {
+    readers_.insert(path);
     return std::make_unique<Reader>(*this, path);
   }
 
@@ -31,7 +31,7 @@ class MemoryFiles : public FileAccess {
   }
 
   void Replace(const std::string& from, const std::string& to) override {
-    MayFail("replace");
+    if (failing == "replace") throw StorageError("cannot replace " + to + ": the disk failed");
     if (readers_.count(to) != 0) throw StorageError("cannot replace " + to + ": in use");
     files[to] = files.at(from);
     files.erase(from);
@@ -46,20 +46,14 @@ class MemoryFiles : public FileAccess {
     return names;
   }
 
-  std::string Now() override { return now; }
+  std::string Now() override { return "2024-05-06 07:08:09"; }
 
  private:
-  void MayFail(const std::string& operation) const {
-    if (failing == operation) throw StorageError("cannot " + operation + ": the disk failed");
-  }
-
   struct Reader : InputFile {
-    Reader(MemoryFiles& files, std::string name) : owner(files), path(std::move(name)) {
-      owner.readers_.insert(path);
-    }
+    Reader(MemoryFiles& files, std::string name) : owner(files), path(std::move(name)) {}
     ~Reader() override { owner.readers_.erase(owner.readers_.find(path)); }
     std::size_t Read(char* buffer, std::size_t size) override {
-      owner.MayFail("read");
+      if (owner.failing == "read") throw StorageError("cannot read " + path + ": the disk failed");
       const std::size_t n = owner.files.at(path).copy(buffer, std::min<std::size_t>(size, 7), at);
       at += n;
       return n;
@@ -72,7 +66,7 @@ class MemoryFiles : public FileAccess {
   struct Writer : OutputFile {
     Writer(MemoryFiles& files, std::string name) : owner(files), path(std::move(name)) {}
     void Write(std::string_view data) override {
-      owner.MayFail("write");
+      if (owner.failing == "write") throw StorageError("cannot write " + path + ": the disk failed");
       owner.files.at(path).append(data);
     }
     void Finish() override {}

@@ -26,7 +26,7 @@ const std::string kPath = kFolder + "dc.tsv";
 const std::string kHeader =
     "X\tRecordKey\tGroupID\tTestID\tTestName\tDeviceID\tEnabled\tFunctionID\tStatus\tErrorCode\tUpdatedAt\r"
     "\n";
-const std::string kNow = MemoryFiles().now;
+const std::string kNow = MemoryFiles().Now();
 
 // A line of the record; `results`: Status, ErrorCode and UpdatedAt.
 std::string Record(const std::string& key, const std::string& id, const std::string& results = "\t\t") {

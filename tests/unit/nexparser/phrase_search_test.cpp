@@ -36,10 +36,9 @@ TEST(PhraseSearch, FindsPhrasesLineByLine) {
   }
 }
 
-// "A", "B", U+1F600 as a surrogate pair, LF and an odd last byte, in pieces
-// of three bytes that end between the two bytes of a unit and between the two
-// surrogates: each part handed out (ended by a bar here) holds whole
-// characters, as the code page conversion needs them.
+// "A", "B", U+1F600 as a surrogate pair, LF and an odd last byte, in pieces of
+// three bytes that end inside a unit and between the surrogates: each part
+// handed out (ended by a bar here) holds whole characters.
 TEST(Utf16Framer, KeepsCharactersWholeAcrossPieces) {
   const std::string bytes("A\0B\0\x3D\xD8\x00\xDE\n\0x", 11);
   Utf16Framer framer;
