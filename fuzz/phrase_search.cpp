@@ -2,7 +2,6 @@
 // (fuzz/README.md) finds exactly what a plain reference search finds.
 #include "phrase_search.h"
 
-#include <algorithm>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -13,20 +12,17 @@ namespace {
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
   return lower;
 }
 
-// Whether `line` holds the parts of `phrase` between its stars in order, each
-// after the one before.
+// Whether `line` holds the parts of `phrase` between its stars, each after the one before.
 bool LineHolds(std::string_view line, std::string_view phrase) {
-  for (std::size_t from = 0, begin = 0; begin <= phrase.size(); begin = phrase.find('*', begin) + 1) {
-    const std::string_view part = phrase.substr(begin, phrase.find('*', begin) - begin);
+  std::size_t from = 0;
+  for (const std::string_view part : velkor::fuzz::SplitAt(phrase, '*')) {
     const std::size_t at = line.find(part, from);
     if (at == std::string_view::npos) return false;
     from = at + part.size();
-    if (phrase.find('*', begin) == std::string_view::npos) break;
   }
   return true;
 }
@@ -35,29 +31,13 @@ bool LineHolds(std::string_view line, std::string_view phrase) {
 // whole text cut into lines, each line searched for each phrase.
 std::vector<bool> ReferenceSearch(std::string_view text, const std::vector<std::string>& phrases) {
   std::vector<bool> found(phrases.size(), false);
-  std::vector<std::string> lowered;
-  for (const std::string& phrase : phrases) lowered.push_back(Lower(phrase));
-  // The lines of `text` without their breaks (LF, or CR LF), in lower case.
-  for (std::size_t begin = 0; begin < text.size();) {
-    const std::size_t lf = std::min(text.find('\n', begin), text.size());
-    std::string_view line = text.substr(begin, lf - begin);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const std::string lower = Lower(line);
+  const std::string lower = Lower(text);
+  for (std::string_view line : velkor::fuzz::SplitAt(lower, '\n')) {
+    if (line.ends_with('\r')) line.remove_suffix(1);  // CR LF, or a CR ending the text
     for (std::size_t i = 0; i < phrases.size(); ++i)
-      found[i] = found[i] || (!phrases[i].empty() && LineHolds(lower, lowered[i]));
-    begin = lf + 1;
+      found[i] = found[i] || (!text.empty() && !phrases[i].empty() && LineHolds(line, Lower(phrases[i])));
   }
   return found;
-}
-
-void Check(std::string_view text, const std::vector<std::string>& phrases, std::size_t blockBytes) {
-  nexparser::PhraseSearch search(phrases, blockBytes);
-  for (std::size_t at = 0; at < text.size() && !search.AllFound(); at += blockBytes)
-    search.Feed(text.substr(at, blockBytes));
-  search.Finish();
-  const std::vector<bool> expected = ReferenceSearch(text, phrases);
-  for (std::size_t i = 0; i < phrases.size(); ++i)
-    velkor::fuzz::Expect(search.Found(i) == expected[i], "the search and the reference disagree");
 }
 
 // A phrase cut from the text where `phrase`'s bytes say, as long as it, with its stars and capitals.
@@ -88,6 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     phrases.emplace_back(phrase);
     phrases.push_back(CutFrom(text, phrase));
   }
-  Check(text, phrases, blockBytes);
+  nexparser::PhraseSearch search(phrases, blockBytes);
+  for (std::size_t at = 0; at < text.size() && !search.AllFound(); at += blockBytes)
+    search.Feed(text.substr(at, blockBytes));
+  search.Finish();
+  const std::vector<bool> expected = ReferenceSearch(text, phrases);
+  for (std::size_t i = 0; i < phrases.size(); ++i)
+    velkor::fuzz::Expect(search.Found(i) == expected[i], "the search and the reference disagree");
   return 0;
 }
