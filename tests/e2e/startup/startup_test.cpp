@@ -189,7 +189,7 @@ TEST_F(StartUp, ActivityLogPathOverItsLimitIsRefusedNotCut) {
 
 TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
   box.WriteDatabase("empty.tsv", {});  // a healthy controller, and a database without records
-  box.SetAgentValues(box.InstallationPath(), "A&B");
+  box.SetAgentValues(box.InstallationPath(), "A&B/..\\..\\x:s");  // only text in the file name
   box.SetIniValue("STATUS", "2");
   box.SetIniValue("ERRORDESC", "broken ]]> <h\xE9re>");  // a letter of the code page
   box.RunVelkor();  // no recovery to report without WEBPOST, nothing to repeat without MNTIME
@@ -203,9 +203,10 @@ TEST_F(StartUp, StoredErrorWithoutWebPostIsKeptAndSentAgainOnAnotherDay) {
   const std::string mntime = box.IniValue("MNTIME");
   ASSERT_TRUE(std::regex_match(mntime, t, std::regex(R"((\d{4})/(\d+)/(\d+) (\d+):(\d+):(\d+))"))) << mntime;
   const std::string name = box.StatusFiles()[0];
+  EXPECT_THAT(name, StartsWith("radedavivururaz_N_A&B_.._.._x_s_velkor_"));
   EXPECT_EQ(ReadWholeFile(box.DevadEZ() + name),
-            "<radedavivururaz>\r\n<regid>A&amp;B</regid>\r\n<mntime>" + t[2].str() + "/" + t[3].str() + "/" +
-                t[1].str() + " " + t[4].str() + ":" + t[5].str() + ":" + t[6].str() +
+            "<radedavivururaz>\r\n<regid>A&amp;B/..\\..\\x:s</regid>\r\n<mntime>" + t[2].str() + "/" +
+                t[3].str() + "/" + t[1].str() + " " + t[4].str() + ":" + t[5].str() + ":" + t[6].str() +
                 "</mntime>\r\n<status>2</status>\r\n<dbname>empty.tsv</dbname>\r\n<modid>29</modid>\r\n"
                 "<edesc><![CDATA[broken ]]]]><![CDATA[> <h\xC3\xA9re>]]></edesc>\r\n"  // UTF-8
                 "<szfunc funid=''><![CDATA[]]></szfunc>\r\n</radedavivururaz>");
