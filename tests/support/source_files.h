@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ inline std::filesystem::path SourcePath(const std::string& relative) {
 inline std::string ReadSourceFile(const std::string& relative) {
   std::ifstream in(SourcePath(relative), std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A path of the temporary folder for `name`, of this process alone: test
+// programs run side by side (ctest's jobs, a mutation run beside a build).
+inline std::filesystem::path OwnTempPath(const std::string& name) {
+  static const std::string suffix = "." + std::to_string(std::random_device{}());
+  return std::filesystem::temp_directory_path() / (name + suffix);
 }
 
 // `text` as a tool writing UTF-16LE prints it: a byte-order mark, each byte widened.

@@ -19,7 +19,7 @@ namespace {
 struct TempFile {
   explicit TempFile(const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
   ~TempFile() { std::filesystem::remove(path); }
-  const std::string path = (std::filesystem::temp_directory_path() / "velkor_report.txt").string();
+  const std::string path = testing::OwnTempPath("velkor_report.txt").string();
 };
 
 // Opened as binary: under Windows, text mode would end the report at the Ctrl-Z.

@@ -56,9 +56,8 @@ class ToolRuns : public ::testing::Test {
     return {std::istreambuf_iterator<char>(log), {}};
   }
 
-  const std::filesystem::path root_ =
-      std::filesystem::temp_directory_path() /
-      ("velkor_tool_runs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  const std::filesystem::path root_ = testing::OwnTempPath(
+      "velkor_tool_runs_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   testing::FakeRunContext ctx;
   testing::ReplayedTools tools{ctx};
   std::set<int> unrecognised;
